@@ -1,0 +1,120 @@
+// Sprite.cpp -- loading a BMP into an OpenGL texture, and drawing a sprite's quad.
+#include "sprite/Sprite.h"
+
+#include <SDL_endian.h>
+
+#ifndef GL_BGRA
+#define GL_BGRA 0x80E1
+#endif
+
+Sprite::Sprite()
+    : x(0), y(0), angle(0), w(64), h(64), surface(nullptr), image(nullptr), texture(0)
+{
+}
+
+void Sprite::load(const char* file)
+{
+    loadTexture(file, image, surface, texture);
+}
+
+void Sprite::draw()
+{
+    drawTexturedQuad(x, y, angle, w, h, texture);
+}
+
+// Where in memory (byte 0 ... 3) the 8-bit channel with this mask lies in a 32-bit pixel; -1 if it is
+// not a whole byte.
+static int byteOf(Uint32 mask)
+{
+    int shift = -1;
+    for (int s = 0; s < 32; s += 8)
+        if (mask == (0xffu << s)) shift = s;
+    if (shift < 0) return -1;
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    return shift / 8;
+#else
+    return 3 - shift / 8;
+#endif
+}
+
+// Uploads a 32-bit surface with alpha as level 0 of the bound texture. The display format with
+// alpha is usually B, G, R, A in memory on a little-endian machine; it goes up in the byte order
+// it really has, so the picture shows as it looks in the file.
+void uploadSurface(SDL_Surface* surface)
+{
+    const SDL_PixelFormat* f = surface->format;
+    int r = byteOf(f->Rmask), g = byteOf(f->Gmask), b = byteOf(f->Bmask), a = byteOf(f->Amask);
+    if (f->BytesPerPixel == 4 && surface->pitch == surface->w * 4 && g == 1 && a == 3) {
+        if (r == 0 && b == 2) {
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, surface->w, surface->h, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, surface->pixels);
+            return;
+        }
+        if (r == 2 && b == 0) {
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, surface->w, surface->h, 0, GL_BGRA,
+                         GL_UNSIGNED_BYTE, surface->pixels);
+            return;
+        }
+    }
+    // Any other layout: copy into R, G, B, A bytes first.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    SDL_Surface* rgba = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0x000000ff, 0x0000ff00,
+                                             0x00ff0000, 0xff000000);
+#else
+    SDL_Surface* rgba = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0xff000000, 0x00ff0000,
+                                             0x0000ff00, 0x000000ff);
+#endif
+    if (!rgba) return;
+    SDL_Surface* copy = SDL_ConvertSurface(surface, rgba->format, SDL_SWSURFACE);
+    SDL_FreeSurface(rgba);
+    if (!copy) return;
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, copy->pitch / 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, copy->w, copy->h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 copy->pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    SDL_FreeSurface(copy);
+}
+
+void loadTexture(const char* file, SDL_Surface*& image, SDL_Surface*& surface, GLuint& texture)
+{
+    // The loader closes the stream itself (freesrc 1), and a stream that failed to open gives no image.
+    image = SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1);
+    if (!image) return;
+
+    Uint32 key = SDL_MapRGB(image->format, 255, 0, 255);
+    SDL_SetColorKey(image, SDL_SRCCOLORKEY, key);
+    surface = SDL_DisplayFormatAlpha(image);
+    // A failed conversion (no video mode, no memory) makes no texture: the old name stays.
+    if (surface) {
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        uploadSurface(surface);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+    }
+    // Nothing reads the image after the conversion; 100 rocks' copies would only hold memory.
+    SDL_FreeSurface(image);
+    image = nullptr;
+}
+
+void drawTexturedQuad(float x, float y, float angle, float w, float h, GLuint texture)
+{
+    glPushMatrix();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTranslatef(x, y, 0);
+    glRotatef(angle, 0, 0, 1);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2i(0, 0);
+    glVertex3f(-w / 2, -h / 2, 0);
+    glTexCoord2f(1, 0);
+    glVertex3f(w / 2, -h / 2, 0);
+    glTexCoord2f(1, 1);
+    glVertex3f(w / 2, h / 2, 0);
+    glTexCoord2f(0, 1);
+    glVertex3f(-w / 2, h / 2, 0);
+    glEnd();
+    glPopMatrix();
+}
