@@ -23,3 +23,8 @@ void srand15(unsigned seed)
 {
     randState = seed;
 }
+
+unsigned rand15State()
+{
+    return randState;
+}

@@ -16,3 +16,5 @@ void wrapToWorld(float& x, float& y);
 int rand15();
 // Only tests and tools seed; the game always plays from the start state 1.
 void srand15(unsigned seed);
+// The generator's state, for tools that trace or count the draws.
+unsigned rand15State();
