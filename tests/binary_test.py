@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """binary_test.py -- the real driftrock binary on a private Xvfb: its window shows the starfield, keys
 change the picture, Escape and the close button quit with 0, and start-up failures print and exit 1.
-Usage: binary_test.py PATH_TO_DRIFTROCK DATA_DIR. Standard library, Xvfb, xdotool and ImageMagick.
+Usage: binary_test.py PATH_TO_DRIFTROCK DATA_DIR [NAME=VALUE ...]: the pairs go to the game's environment.
+Standard library, Xvfb, xdotool and ImageMagick.
 """
 import ctypes
 import os
@@ -14,13 +15,17 @@ import tempfile
 import time
 import traceback
 
-BINARY, DATA = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+BINARY = DATA = None
+GAME_ENV = {}  # extra environment for the game alone (a sanitizer's options, say)
 
 
 class Session:
-    """An Xvfb that never resets (SDL 1.2 opens the display twice) and a game in a copy of a folder."""
+    """An Xvfb that never resets (SDL 1.2 opens the display twice) and a game in a copy of a folder,
+    run behind `prefix` (a memory checker, say) if given."""
 
-    def __init__(self, data=DATA):
+    def __init__(self, data="", prefix=(), wait=60):
+        data = DATA if data == "" else data
+        self.prefix, self.wait = list(prefix), wait
         self.tmp = tempfile.mkdtemp(prefix="driftrock-run-")
         self.data = os.path.join(self.tmp, "data")
         shutil.copytree(data, self.data) if data else os.mkdir(self.data)
@@ -33,9 +38,16 @@ class Session:
         with os.fdopen(r) as f:
             self.display = ":" + f.readline().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
-        self.game = subprocess.Popen([BINARY], cwd=self.data, env=self.env, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE)
-        self.window = self.x("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Driftrock$").split()[0]
+        self.game = subprocess.Popen(self.prefix + [BINARY], cwd=self.data, env=dict(self.env, **GAME_ENV),
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        for _ in range(self.wait * 10):
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Driftrock$"], env=self.env,
+                                   capture_output=True, text=True)
+            if found.stdout.split() or self.game.poll() is not None:
+                break
+            time.sleep(0.1)
+        assert found.stdout.split(), "no window; the game %s" % ("ended" if self.game.poll() is not None else "hangs")
+        self.window = found.stdout.split()[0]
         time.sleep(0.5)  # some dozens of frames
         return self
 
@@ -60,8 +72,8 @@ class Session:
     def escape(self):
         self.x("xdotool", "mousemove", "512", "384", "key", "Escape")  # the pointer gives the focus
 
-    def finish(self):
-        out, err = self.game.communicate(timeout=10)
+    def finish(self, timeout=10):
+        out, err = self.game.communicate(timeout=timeout)
         return self.game.returncode, out.decode(), err.decode()
 
 
@@ -126,32 +138,36 @@ def test_window_shows_the_starfield_keys_play_and_escape_quits():
             "keyup", "Left", "keyup", "Up")
         assert s.screenshot() != shot
         s.escape()
-        assert s.finish() == (0, "", "")
+        result = s.finish()
+        assert result == (0, "", ""), result
 
 
 def test_closing_the_window_quits_with_status_zero():
     with Session() as s:
         close_window(s.display, s.window)
-        assert s.finish()[0] == 0
+        result = s.finish()
+        assert result[0] == 0, result
 
 
 def test_without_pictures_it_runs_and_prints_nothing():
     with Session(data=None) as s:
         assert s.game.poll() is None, "the game ended on its own"
         s.escape()
-        assert s.finish() == (0, "", "")
+        result = s.finish()
+        assert result == (0, "", ""), result
 
 
 def test_start_up_failures_print_their_message_and_exit_one():
     for driver, message in [("nosuchdriver", "Unable to initialize SDL: "), ("dummy", "Unable to set video mode: ")]:
-        run = subprocess.run([BINARY], env=dict(os.environ, SDL_VIDEODRIVER=driver), capture_output=True, text=True,
-                             timeout=30)
+        run = subprocess.run([BINARY], env=dict(os.environ, SDL_VIDEODRIVER=driver, **GAME_ENV), capture_output=True,
+                             text=True, timeout=30)
         assert run.returncode == 1 and run.stdout.startswith(message) and run.stdout.endswith("\n"), run
 
 
-def main():
+def run_tests(tests):
+    """Runs the test functions; prints one line each and CTest's plain closing line."""
     passed = failed = 0
-    for name, fn in sorted((n, f) for n, f in globals().items() if n.startswith("test_")):
+    for name, fn in tests:
         try:
             fn()
             passed += 1
@@ -164,5 +180,12 @@ def main():
     return 1 if failed else 0
 
 
+def setup(argv):
+    global BINARY, DATA
+    BINARY, DATA = os.path.abspath(argv[1]), os.path.abspath(argv[2])
+    GAME_ENV.update(a.split("=", 1) for a in argv[3:])
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    setup(sys.argv)
+    sys.exit(run_tests(sorted((n, f) for n, f in globals().items() if n.startswith("test_"))))

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "TestSupport.h"
 #include "game/Video.h"
@@ -191,4 +193,45 @@ TEST_F(Gl, TheGamesPicturesAllLoadAndTheCursorFollowsThePointer)
     for (int i = 0; i < 50 && game->mouseX != 1023; i++) SDL_Delay(10), runFrame(*game);
     EXPECT_EQ(1278.75f, game->cursor.x);
     EXPECT_NEAR(1022.66, game->cursor.y, 0.01);
+}
+
+// Every file of the hostile corpus, a directory and a dangling symlink, through both loaders: a failed
+// load leaves the texture as it was and holds no surface; a good one shows the right colours.
+TEST_F(Gl, HostileImagesFailCleanlyOrShowTheirColours)
+{
+    std::ifstream manifest(CORPUS_DIR "/MANIFEST");
+    std::vector<std::pair<std::string, std::string>> cases;
+    for (std::string name, rest; manifest >> name && std::getline(manifest, rest);)
+        cases.push_back({std::string(CORPUS_DIR) + "/" + name, rest});
+    ASSERT_GT(cases.size(), 20u);
+    ASSERT_EQ(0, symlink("/nonexistent/driftrock.bmp", (dir + "/dangling.bmp").c_str()));
+    cases.push_back({dir + "/dangling.bmp", " fail"});
+    cases.push_back({dir + "/folder.bmp", " fail"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        bool fails = c.second == " fail";
+        Sprite s;
+        s.texture = 4321;
+        s.load(c.first.c_str());
+        AnimatedSprite a;
+        a.setup(1);
+        a.textures[0] = 4321;
+        a.loadFrame(c.first.c_str(), 0);
+        EXPECT_EQ(nullptr, s.image);
+        EXPECT_EQ(nullptr, a.image);
+        EXPECT_EQ(nullptr, a.surface);
+        EXPECT_EQ(fails, s.texture == 4321u);
+        EXPECT_EQ(fails, a.textures[0] == 4321u);
+        if (fails) continue;
+        int tr, tg, tb, br, bg, bb;
+        ASSERT_EQ(6, sscanf(c.second.c_str(), " top %d,%d,%d bottom %d,%d,%d", &tr, &tg, &tb, &br, &bg, &bb));
+        s.x = a.x = 640, s.y = a.y = 512, s.w = a.w = 512, s.h = a.h = 512;
+        backdrop();
+        s.draw();
+        EXPECT_TRUE(shows(Rgb{(uint8_t)tr, (uint8_t)tg, (uint8_t)tb}, 512, 384));
+        EXPECT_TRUE(shows(Rgb{(uint8_t)br, (uint8_t)bg, (uint8_t)bb}, 512, 640));
+        backdrop();
+        a.draw();
+        EXPECT_TRUE(shows(Rgb{(uint8_t)tr, (uint8_t)tg, (uint8_t)tb}, 512, 384));
+    }
 }

@@ -1,12 +1,15 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
 # Usage: tools/dev.sh play | test | build
+#   test: the whole suite three times over: the plain build (with Valgrind on the real binary), a build
+#   under AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak), and a
+#   libFuzzer build of the picture loader (clang), fuzzed for a minute.
 set -eu
 cd "$(dirname "$0")/.."
 
 # What building, playing and testing need, all from Debian's archive.
 PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev \
-xvfb xauth xdotool imagemagick python3"
+xvfb xauth xdotool imagemagick python3 valgrind clang libclang-rt-14-dev"
 
 install_missing() {
     missing=""
@@ -20,25 +23,32 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
 }
 
+# build DIR [CMAKE OPTIONS...]
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build build -j "$(nproc)"
+    dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$(nproc)"
 }
 
 case "${1:-}" in
     play)
         install_missing
-        build
+        build build
         cd data && exec ../build/driftrock
         ;;
     test)
         install_missing
-        build
+        build build
         ctest --test-dir build --output-on-failure -j 2
+        build build-asan -DDRIFTROCK_SANITIZE=ON
+        ctest --test-dir build-asan --output-on-failure -j 2
+        CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON
+        ctest --test-dir build-fuzz --output-on-failure
         ;;
     build)
         install_missing
-        build
+        build build
         ;;
     *)
         echo "usage: tools/dev.sh play | test | build" >&2
