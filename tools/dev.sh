@@ -7,13 +7,14 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-# What building, playing and testing need, all from Debian's archive.
-PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev \
-xvfb xauth xdotool imagemagick python3 valgrind clang libclang-rt-14-dev"
+# What building and playing need, and what the tests add; all from Debian's archive.
+BUILD_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev python3"
+TEST_PACKAGES="xvfb xauth xdotool imagemagick valgrind clang libclang-rt-14-dev"
 
+# install_missing PACKAGE...
 install_missing() {
     missing=""
-    for p in $PACKAGES; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0
@@ -33,12 +34,12 @@ build() {
 
 case "${1:-}" in
     play)
-        install_missing
+        install_missing $BUILD_PACKAGES
         build build
         cd data && exec ../build/driftrock
         ;;
     test)
-        install_missing
+        install_missing $BUILD_PACKAGES $TEST_PACKAGES
         build build
         ctest --test-dir build --output-on-failure -j 2
         build build-asan -DDRIFTROCK_SANITIZE=ON
@@ -47,7 +48,7 @@ case "${1:-}" in
         ctest --test-dir build-fuzz --output-on-failure
         ;;
     build)
-        install_missing
+        install_missing $BUILD_PACKAGES
         build build
         ;;
     *)
