@@ -75,11 +75,25 @@ void uploadSurface(SDL_Surface* surface)
     SDL_FreeSurface(copy);
 }
 
+// SDL's loader can hand back a surface that its own converter then crashes on: a palette depth with
+// no palette (a header that claims 1 bit per pixel together with colour masks). Such a file counts as
+// one that cannot be read.
+static bool convertible(const SDL_Surface* image)
+{
+    const SDL_PixelFormat* f = image->format;
+    return f->BitsPerPixel > 8 || (f->palette && f->palette->ncolors > 0);
+}
+
 void loadTexture(const char* file, SDL_Surface*& image, SDL_Surface*& surface, GLuint& texture)
 {
     // The loader closes the stream itself (freesrc 1), and a stream that failed to open gives no image.
     image = SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1);
     if (!image) return;
+    if (!convertible(image)) {
+        SDL_FreeSurface(image);
+        image = nullptr;
+        return;
+    }
 
     Uint32 key = SDL_MapRGB(image->format, 255, 0, 255);
     SDL_SetColorKey(image, SDL_SRCCOLORKEY, key);

@@ -6,6 +6,7 @@ quarter up, once drawn over white).
 The loaders also meet a directory and a dangling symlink of an image's name; tests make those.
 Usage: make_corpus.py [DIR]   (default: this script's folder). Deterministic.
 """
+import base64
 import os
 import struct
 import sys
@@ -100,6 +101,11 @@ def corpus():
     yield "zero_bits.bmp", header(16, 16, 0, 0) + b"\0" * 64, "fail"
     yield "offset_past_end.bmp", header(16, 16, 24, 768, offset=10**9) + full[54:], "fail"
     yield "not_a_bmp.bmp", b"\x89PNG\r\n\x1a\n" + b"\0" * 100, "fail"
+    # Found by the fuzzer: SDL loads it as 1 bit per pixel with colour masks and no palette, and its own
+    # converter then reads through a null pointer.
+    yield "one_bit_no_palette.bmp", base64.b64decode(
+        "Qk1+QAAAAAAAfgAAAAAAAAAAEAAAABAAAAABAAFAAAAAAAB+AAAAAAAAAAAQAAAAEAAAAAEAAQAAAAAAQAAAAAAAAEAAAAATCwAAAAAAAAAA"
+        "AAAAAPcAPQAAAEAAAAAAAAAA"), "fail"
 
 
 def main():
