@@ -3,6 +3,8 @@
 
 #include <SDL_endian.h>
 
+#include <cstdio>
+
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1
 #endif
@@ -75,6 +77,48 @@ void uploadSurface(SDL_Surface* surface)
     SDL_FreeSurface(copy);
 }
 
+static uint32_t le(const unsigned char* p, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; i--) v = v << 8 | p[i];
+    return v;
+}
+
+// SDL 1.2's loader trusts the header: it accepts any bit depth (255 bits a pixel, say), lets sizes
+// overflow into a zero pitch, and allocates whatever the header claims before reading a pixel. So the
+// header is checked first: a known header size, a bit depth of 1, 4, 8, 16, 24 or 32, sides from 1 to
+// 16384 and, for uncompressed pixels, a file long enough to hold them. Anything else counts as a file
+// that cannot be read.
+static bool plausibleBmp(const char* file)
+{
+    FILE* f = fopen(file, "rb");
+    if (!f) return false;
+    unsigned char h[34] = {0};
+    size_t got = fread(h, 1, sizeof h, f);
+    long size = fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
+    fclose(f);
+    if (got < 26 || size < 0 || h[0] != 'B' || h[1] != 'M') return false;
+    uint32_t info = le(h + 14, 4), compression = 0;
+    long long width, height, bits;
+    if (info == 12) {  // the OS/2 core header: 16-bit sides
+        width = le(h + 18, 2), height = le(h + 20, 2), bits = le(h + 24, 2);
+    } else if (got == sizeof h && (info == 40 || info == 52 || info == 56 || info == 64 || info == 108 || info == 124)) {
+        width = (int32_t)le(h + 18, 4), height = (int32_t)le(h + 22, 4), bits = le(h + 28, 2);
+        compression = le(h + 30, 4);
+    } else {
+        return false;
+    }
+    if (height < 0) height = -height;  // top-down rows
+    if (width < 1 || width > 16384 || height < 1 || height > 16384) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    if (compression == 0 || compression == 3) {  // plain rows: the last one may lack its padding
+        long long start = le(h + 10, 4) ? le(h + 10, 4) : 14 + info;
+        long long stride = (width * bits + 31) / 32 * 4, row = (width * bits + 7) / 8;
+        if (size < start + stride * (height - 1) + row) return false;
+    }
+    return true;
+}
+
 // SDL's loader can hand back a surface that its own converter then crashes on: a palette depth with
 // no palette (a header that claims 1 bit per pixel together with colour masks). Such a file counts as
 // one that cannot be read.
@@ -86,6 +130,7 @@ static bool convertible(const SDL_Surface* image)
 
 void loadTexture(const char* file, SDL_Surface*& image, SDL_Surface*& surface, GLuint& texture)
 {
+    if (!plausibleBmp(file)) return;
     // The loader closes the stream itself (freesrc 1), and a stream that failed to open gives no image.
     image = SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1);
     if (!image) return;

@@ -49,6 +49,10 @@ class Session:
         assert found.stdout.split(), "no window; the game %s" % ("ended" if self.game.poll() is not None else "hangs")
         self.window = found.stdout.split()[0]
         time.sleep(0.5)  # some dozens of frames
+        libs = GAME_ENV.get("LD_LIBRARY_PATH")
+        if libs and not self.prefix:  # the runtime asked for is the one loaded
+            with open("/proc/%d/maps" % self.game.pid) as maps:
+                assert libs.split(":")[0] in maps.read(), "the game did not load SDL from " + libs
         return self
 
     def __exit__(self, *exc):
@@ -70,7 +74,7 @@ class Session:
         return ppm[head.end():]
 
     def escape(self):
-        self.x("xdotool", "mousemove", "512", "384", "key", "Escape")  # the pointer gives the focus
+        self.x("xdotool", "mousemove", "--window", self.window, "512", "384", "key", "Escape")  # the pointer gives the focus
 
     def finish(self, timeout=10):
         out, err = self.game.communicate(timeout=timeout)
@@ -134,12 +138,26 @@ def test_window_shows_the_starfield_keys_play_and_escape_quits():
         close = sum(1 for a, b in zip(seen, expected) if abs(a - b) < 24)
         print("  starfield: %d of %d blocks match, correlation %.2f" % (close, len(seen), correlation(seen, expected)))
         assert close > 0.9 * len(seen) and correlation(seen, expected) > 0.4, "the window does not show the starfield"
-        s.x("xdotool", "mousemove", "100", "100", "keydown", "Up", "keydown", "Left", "sleep", "0.4", "key", "space",
+        s.x("xdotool", "mousemove", "--window", s.window, "100", "100", "keydown", "Up", "keydown", "Left", "sleep", "0.4", "key", "space",
             "keyup", "Left", "keyup", "Up")
         assert s.screenshot() != shot
         s.escape()
         result = s.finish()
         assert result == (0, "", ""), result
+
+
+def test_cursor_follows_the_mouse():
+    with Session() as s:
+        s.x("xdotool", "mousemove", "--window", s.window, "300", "200", "sleep", "0.3")
+        shot = s.screenshot()
+
+        def cursor_pixels(cx, cy):  # the cursor's lime green; no star or rock has it
+            return sum(1 for y in range(cy - 16, cy + 16) for x in range(cx - 16, cx + 16)
+                       if shot[3 * (y * 1024 + x) + 1] > 150 and shot[3 * (y * 1024 + x) + 1] - shot[3 * (y * 1024 + x) + 2] > 60)
+        assert cursor_pixels(300, 200) > 40, cursor_pixels(300, 200)
+        assert cursor_pixels(100, 600) == 0
+        s.escape()
+        assert s.finish()[0] == 0
 
 
 def test_closing_the_window_quits_with_status_zero():

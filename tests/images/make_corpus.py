@@ -32,6 +32,13 @@ def bmp24(w, h, top_down=False):
     return header(w, -h if top_down else h, 24, len(data)) + data
 
 
+def os2_bmp(w, h):
+    """The old OS/2 core header (12 bytes, 16-bit sides), 24-bit."""
+    stride = (w * 3 + 3) & ~3
+    data = b"".join(bytes((c[2], c[1], c[0])) * w + b"\0" * (stride - 3 * w) for c in halves(w, h))
+    return struct.pack("<2sIHHI", b"BM", 26 + len(data), 0, 0, 26) + struct.pack("<IHHHH", 12, w, h, 1, 24) + data
+
+
 def bmp32(w, h):
     """32-bit with alpha bits set to zero: SDL 1.2 takes the colour and ignores the alpha."""
     data = b"".join(bytes((c[2], c[1], c[0], 0)) * w for c in halves(w, h))
@@ -106,6 +113,10 @@ def corpus():
     yield "one_bit_no_palette.bmp", base64.b64decode(
         "Qk1+QAAAAAAAfgAAAAAAAAAAEAAAABAAAAABAAFAAAAAAAB+AAAAAAAAAAAQAAAAEAAAAAEAAQAAAAAAQAAAAAAAAEAAAAATCwAAAAAAAAAA"
         "AAAAAPcAPQAAAEAAAAAAAAAA"), "fail"
+    # Found by the fuzzer: 255 bits a pixel and sides whose product overflows; SDL accepts the header.
+    yield "bits_255_overflow.bmp", base64.b64decode(
+        "Qk02AwAAAQAAAAAAAAAAAAAAADYAAAAn//////8AAAAAAAAAADYAAAAn//////8AAAAAAAAAAAAA"), "fail"
+    yield "os2_core_header.bmp", os2_bmp(16, 16), good
 
 
 def main():
