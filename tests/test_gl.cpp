@@ -46,7 +46,7 @@ protected:
         fclose(fopen((dir + "/empty.bmp").c_str(), "wb"));
         mkdir((dir + "/folder.bmp").c_str(), 0755);
     }
-    static void TearDownTestSuite() { std::system(("rm -rf '" + dir + "'").c_str()); }
+    static void TearDownTestSuite() { EXPECT_EQ(0, std::system(("rm -rf '" + dir + "'").c_str())); }
 
     static Sprite sprite(const char* name, float x, float y, float w, float h, float angle = 0)
     {

@@ -32,7 +32,7 @@ TEST(Images, CommittedFilesAreTheGeneratorsOutput)
         EXPECT_FALSE(made.empty()) << f;
         EXPECT_TRUE(made == committed) << f << " differs from the generator's output: run make_images";
     }
-    std::system(("rm -rf '" + out + "'").c_str());
+    EXPECT_EQ(0, std::system(("rm -rf '" + out + "'").c_str()));
 }
 
 TEST(Images, EachLoadsWithPowerOfTwoSidesAndExactMagentaOnlyWhereTransparent)

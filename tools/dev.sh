@@ -1,6 +1,6 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
-# Usage: tools/dev.sh play | test | build
+# Usage: tools/dev.sh play | test | build | package
 #   test: the whole suite three times over: the plain build (with Valgrind on the real binary), a build
 #   under AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak), and a
 #   libFuzzer build of the picture loader (clang), fuzzed for a minute.
@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 
 # What building and playing need, and what the tests add; all from Debian's archive.
 BUILD_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev python3"
-TEST_PACKAGES="xvfb xauth xdotool imagemagick valgrind clang libclang-rt-14-dev"
+TEST_PACKAGES="xvfb xauth xdotool imagemagick valgrind clang libclang-rt-14-dev libsdl1.2-compat \
+lintian desktop-file-utils appstream"
 
 # install_missing PACKAGE...
 install_missing() {
@@ -51,8 +52,13 @@ case "${1:-}" in
         install_missing $BUILD_PACKAGES
         build build
         ;;
+    package)
+        install_missing $BUILD_PACKAGES
+        build build
+        (cd build && cpack -G DEB)
+        ;;
     *)
-        echo "usage: tools/dev.sh play | test | build" >&2
+        echo "usage: tools/dev.sh play | test | build | package" >&2
         exit 2
         ;;
 esac
