@@ -62,16 +62,3 @@ void Rock::update()
     angle = angle + vx;
     wrapToWorld(x, y);
 }
-
-// Both tests compare in double, unrounded, and strictly: touching edges don't count. No wrap-around.
-bool Rock::containsPoint(Bullet bullet)
-{
-    return bullet.x < x + w / 2.5 && bullet.x > x - w / 2.5 && bullet.y < y + h / 2.5 &&
-           bullet.y > y - h / 2.5;
-}
-
-bool Rock::touchesShip(Ship ship)
-{
-    return ship.x - ship.w / 2.0 < x + w / 2.5 && ship.x + ship.w / 2.0 > x - w / 2.5 &&
-           ship.y - ship.h / 2.0 < y + h / 2.5 && ship.y + ship.h / 2.0 > y - h / 2.5;
-}
