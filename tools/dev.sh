@@ -8,7 +8,8 @@ set -eu
 cd "$(dirname "$0")/.."
 
 # What building and playing need, and what the tests add; all from Debian's archive.
-BUILD_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev python3"
+BUILD_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev libbenchmark-dev \
+python3"
 TEST_PACKAGES="xvfb xauth xdotool imagemagick valgrind clang libclang-rt-14-dev libsdl1.2-compat \
 lintian desktop-file-utils appstream"
 
