@@ -97,6 +97,21 @@ def starfield_blocks(path, bw=32, bh=24):
     return blocks(pixel, bw, bh)
 
 
+def starfield_means(path):
+    """Mean red, green and blue of the part of the backdrop the window shows (its top 1024 / 1280)."""
+    raw = open(path, "rb").read()
+    offset, = struct.unpack_from("<I", raw, 10)
+    w, h = struct.unpack_from("<ii", raw, 18)
+    stride = (w * 3 + 3) & ~3
+    rows = range(h - int(h * 1024 / 1280), h)  # bottom-up file rows of the top of the picture
+    sums = [0, 0, 0]
+    for y in rows:
+        line = raw[offset + y * stride: offset + y * stride + 3 * w]
+        for c in range(3):
+            sums[2 - c] += sum(line[c::3])
+    return [v / (len(rows) * w) for v in sums]
+
+
 def blocks(pixel, bw=32, bh=24):
     return [sum(pixel(x, y) for y in range(by * 32, by * 32 + 32, 4) for x in range(bx * 32, bx * 32 + 32, 4)) / 64
             for by in range(bh) for bx in range(bw)]
@@ -138,8 +153,14 @@ def test_window_shows_the_starfield_keys_play_and_escape_quits():
         close = sum(1 for a, b in zip(seen, expected) if abs(a - b) < 24)
         print("  starfield: %d of %d blocks match, correlation %.2f" % (close, len(seen), correlation(seen, expected)))
         assert close > 0.9 * len(seen) and correlation(seen, expected) > 0.4, "the window does not show the starfield"
-        s.x("xdotool", "mousemove", "--window", s.window, "100", "100", "keydown", "Up", "keydown", "Left", "sleep", "0.4", "key", "space",
-            "keyup", "Left", "keyup", "Up")
+        # Its colours: the violet-blue sky's red and blue, channel by channel (a swap would trade them).
+        want = starfield_means(os.path.join(s.data, "starfield.bmp"))
+        got = [sum(shot[c::3]) / (len(shot) // 3) for c in range(3)]
+        print("  mean red, green, blue: window %s, picture %s" % (["%.1f" % v for v in got], ["%.1f" % v for v in want]))
+        assert all(abs(g - w) < 6 for g, w in zip(got, want)) and got[2] > got[0] + 5, (got, want)
+        # A couple of seconds of play: some hundreds of frames (under the sanitizers too).
+        s.x("xdotool", "mousemove", "--window", s.window, "100", "100", "keydown", "Up", "keydown", "Left", "sleep", "1",
+            "key", "space", "keyup", "Left", "sleep", "1", "key", "space", "keyup", "Up")
         assert s.screenshot() != shot
         s.escape()
         result = s.finish()

@@ -1,5 +1,5 @@
-// test_frame.cpp -- whole frames through runFrame: quitting, the fire latch, exhaust emission, the
-// cursor's aim and animation timing.
+// test_frame.cpp -- whole frames through runFrame: quitting, exhaust emission, the cursor's aim and
+// animation timing. (The fire latch is checked frame by frame in test_replays.cpp.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -35,29 +35,6 @@ TEST(Frame, QuitEventsFinishTheFrameAndDrainTheQueue)
     EXPECT_EQ(0, SDL_PollEvent(&e));
     EXPECT_NE(1280.0f, game->rocks[0].x) << "the rest of the frame still ran";
     SDL_Quit();
-}
-
-TEST(Frame, FireLatchAndTheFirstTwoFrames)
-{
-    auto game = freshGame();
-    runFrames(*game, 5, "S");  // no bullet is free before frame 3, and the press is spent
-    for (const Bullet& b : game->bullets) EXPECT_FALSE(b.alive);
-    runFrames(*game, 1);
-    float shipY = game->ship.y;
-    runFrames(*game, 3, "S");
-    EXPECT_EQ(97, game->bullets[0].life);
-    EXPECT_EQ(shipY - 15 * 4, game->bullets[0].y);  // fired, then moved in the same frame
-    EXPECT_FALSE(game->bullets[1].alive);
-    for (int i = 1; i < 10; i++) {
-        runFrames(*game, 1);
-        runFrames(*game, 1, "S");
-    }
-    game->bullets[5].alive = false;
-    runFrames(*game, 3, "S");  // all ten were out when pressed: nothing fires, even once one is free
-    EXPECT_FALSE(game->bullets[5].alive);
-    runFrames(*game, 1);
-    runFrames(*game, 1, "S");
-    EXPECT_TRUE(game->bullets[5].alive);
 }
 
 TEST(Frame, ExhaustEverySecondUpFrameOfTheRun)

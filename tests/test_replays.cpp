@@ -116,6 +116,23 @@ TEST(Replays, FiringFramesShowTheLatch)
     EXPECT_EQ("99", traceField(t[147], "bullet[0]", "life"));
 }
 
+TEST(Replays, AutopilotSessionReachesWaveFourAndFillsEverySlot)
+{
+    std::ifstream golden(std::string(REPLAYS) + "/autopilot.golden");
+    int most = 0, lastWave = 0;
+    long fullAt = 0;
+    for (std::string line; std::getline(golden, line);) {
+        if (line.compare(0, 2, "f=") != 0) continue;
+        int rocks = 0;
+        for (size_t at = line.find("| rock["); at != std::string::npos; at = line.find("| rock[", at + 1)) rocks++;
+        if (rocks > most) most = rocks, fullAt = std::stol(traceField(line, "frame", "f"));
+        lastWave = std::stoi(traceField(line, "vars", "wave"));
+    }
+    EXPECT_EQ(100, most);
+    EXPECT_EQ(31000, fullAt);  // the first 100th frame with every slot alive
+    EXPECT_GE(lastWave, 5);    // wave 4 has come and gone
+}
+
 TEST(Replays, MalformedScriptNamesTheLineAndExitsTwo)
 {
     std::string path = std::string(::testing::TempDir()) + "bad.keys";

@@ -69,32 +69,18 @@ std::string traceLine(const Game& g, long frame, unsigned keys)
     l.f("angle", g.cursor.angle);
     l.i("frame", g.cursor.frame);
     l.i("countdown", g.cursor.countdown);
-    for (int k = 0; k < 100; k++) {
-        const Rock& r = g.rocks[k];
-        if (!r.alive) continue;
-        l.group("rock", k);
-        l.sprite(r);
-        l.f("vx", r.vx);
-        l.f("vy", r.vy);
-    }
-    for (int k = 0; k < 10; k++) {
-        const Bullet& b = g.bullets[k];
-        if (!b.alive) continue;
-        l.group("bullet", k);
-        l.sprite(b);
-        l.f("vx", b.vx);
-        l.f("vy", b.vy);
-        l.i("life", b.life);
-    }
-    for (int k = 0; k < 20; k++) {
-        const Ball& b = g.balls[k];
-        if (!b.alive) continue;
-        l.group("ball", k);
-        l.sprite(b);
-        l.f("vx", b.vx);
-        l.f("vy", b.vy);
-        l.i("life", b.life);
-    }
+    auto mover = [&l](const char* kind, int k, const Sprite& s, float vx, float vy) {
+        l.group(kind, k);
+        l.sprite(s);
+        l.f("vx", vx);
+        l.f("vy", vy);
+    };
+    for (int k = 0; k < 100; k++)
+        if (g.rocks[k].alive) mover("rock", k, g.rocks[k], g.rocks[k].vx, g.rocks[k].vy);
+    for (int k = 0; k < 10; k++)
+        if (g.bullets[k].alive) mover("bullet", k, g.bullets[k], g.bullets[k].vx, g.bullets[k].vy), l.i("life", g.bullets[k].life);
+    for (int k = 0; k < 20; k++)
+        if (g.balls[k].alive) mover("ball", k, g.balls[k], g.balls[k].vx, g.balls[k].vy), l.i("life", g.balls[k].life);
     return l.s;
 }
 
