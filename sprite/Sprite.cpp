@@ -3,6 +3,7 @@
 
 #include <SDL_endian.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #ifndef GL_BGRA
