@@ -34,6 +34,13 @@ static int usage(const char* why)
     return 2;
 }
 
+// Says what went wrong and gives the exit status: 2 for bad input, 1 for a failed check.
+static int fail(int status, const std::string& message)
+{
+    fprintf(stderr, "replay: %s\n", message.c_str());
+    return status;
+}
+
 static bool readFile(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
@@ -92,19 +99,19 @@ int main(int argc, char** argv)
     std::vector<unsigned> frames;
     if (!script.empty()) {
         std::string text, error;
-        if (!readFile(script, text)) return fprintf(stderr, "replay: cannot read %s\n", script.c_str()), 2;
-        if (!parseKeyScript(text, script, frames, error)) return fprintf(stderr, "replay: %s\n", error.c_str()), 2;
+        if (!readFile(script, text)) return fail(2, "cannot read " + script);
+        if (!parseKeyScript(text, script, frames, error)) return fail(2, error);
     }
     std::vector<std::string> golden;
     if (!expect.empty()) {
         std::string text;
-        if (!readFile(expect, text)) return fprintf(stderr, "replay: cannot read %s\n", expect.c_str()), 2;
+        if (!readFile(expect, text)) return fail(2, "cannot read " + expect);
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);)
             if (!line.empty() && line[0] != '#') golden.push_back(line);
         // The golden trace's own spacing: its first line is frame N of every N.
         if (!golden.empty() && golden[0].compare(0, 2, "f=") == 0) every = std::atol(golden[0].c_str() + 2);
-        if (every < 1) return fprintf(stderr, "replay: %s: no frame lines\n", expect.c_str()), 2;
+        if (every < 1) return fail(2, expect + ": no frame lines");
     }
 
     std::unique_ptr<Game> game(new Game()), before(new Game());
@@ -133,8 +140,7 @@ int main(int argc, char** argv)
         if (check) {
             std::string broken = checkFrame(*before, rng, *game, keys);
             if (!broken.empty()) {
-                fprintf(stderr, "replay: frame %ld: %s\n%s\n", f, broken.c_str(), traceLine(*game, f, keys).c_str());
-                return 1;
+                return fail(1, "frame " + std::to_string(f) + ": " + broken + "\n" + traceLine(*game, f, keys));
             }
         }
         if (f % every == 0 && (trace || !expect.empty())) {
@@ -143,7 +149,7 @@ int main(int argc, char** argv)
             if (!expect.empty()) {
                 std::string diff = nextGolden < golden.size() ? traceDifference(golden[nextGolden], line)
                                                                : "frame " + std::to_string(f) + ": not in " + expect;
-                if (!diff.empty()) return fprintf(stderr, "replay: %s\n", diff.c_str()), 1;
+                if (!diff.empty()) return fail(1, diff);
                 nextGolden++;
             }
         }
@@ -153,13 +159,13 @@ int main(int argc, char** argv)
     puts(last);
     if (!expect.empty()) {
         if (nextGolden >= golden.size() || golden[nextGolden] != last)
-            return fprintf(stderr, "replay: %s: expected %s, got %s\n", expect.c_str(),
-                           nextGolden < golden.size() ? golden[nextGolden].c_str() : "(no digest line)", last), 1;
+            return fail(1, expect + ": expected " + (nextGolden < golden.size() ? golden[nextGolden] : "(no digest line)") +
+                               ", got " + last);
     }
     if (!record.empty()) {
         FILE* out = fopen(record.c_str(), "w");
         if (!out || fputs(formatKeyScript(played).c_str(), out) < 0 || fclose(out) != 0)
-            return fprintf(stderr, "replay: cannot write %s\n", record.c_str()), 1;
+            return fail(1, "cannot write " + record);
     }
     return 0;
 }
