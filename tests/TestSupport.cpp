@@ -3,14 +3,15 @@
 
 #include <cstdio>
 
+#include "KeyScript.h"
 #include "objects/World.h"
 
 void holdKeys(const std::string& names)
 {
-    Uint8* keys = SDL_GetKeyState(nullptr);
-    const char* letters = "UDLRS";
-    const SDLKey syms[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE};
-    for (int i = 0; i < 5; i++) keys[syms[i]] = names.find(letters[i]) != std::string::npos;
+    std::vector<unsigned> frames;
+    std::string error;
+    parseKeyScript(names.empty() ? "-" : names, "keys", frames, error);
+    holdKeySet(frames.empty() ? 0 : frames[0]);
 }
 
 unsigned seedFor(int value)

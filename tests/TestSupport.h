@@ -9,7 +9,7 @@
 
 #include "game/Game.h"
 
-// Holds exactly the keys named: U up, D down, L left, R right, S space.
+// Holds exactly the keys named, as a key-script line does: U up, D down, L left, R right, S space.
 void holdKeys(const std::string& names);
 // The seed after which the next rand15() returns `value`.
 unsigned seedFor(int value);

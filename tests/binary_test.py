@@ -81,35 +81,32 @@ class Session:
         return self.game.returncode, out.decode(), err.decode()
 
 
-def starfield_blocks(path, bw=32, bh=24):
-    """Mean brightness of bw x bh blocks of the window as the backdrop should cover it: 1280 x 1280
-    world units from the top-left corner, so the window shows its width and the top 1024 / 1280."""
+def read_bmp(path):
+    """(width, height, pixel(x, y) -> (r, g, b)) of an uncompressed bottom-up 24-bit BMP."""
     raw = open(path, "rb").read()
     offset, = struct.unpack_from("<I", raw, 10)
     w, h, _, bits = struct.unpack_from("<iiHH", raw, 18)
     assert bits == 24 and h > 0
     stride = (w * 3 + 3) & ~3
 
-    def pixel(px, py):
-        x, y = int(px * 1.25 / 1280 * w), int(py * 1.33333 / 1280 * h)
+    def pixel(x, y):
         i = offset + (h - 1 - y) * stride + 3 * x
-        return raw[i] + raw[i + 1] + raw[i + 2]
-    return blocks(pixel, bw, bh)
+        return raw[i + 2], raw[i + 1], raw[i]
+    return w, h, pixel
+
+
+def starfield_blocks(path, bw=32, bh=24):
+    """Mean brightness of bw x bh blocks of the window as the backdrop should cover it: 1280 x 1280
+    world units from the top-left corner, so the window shows its width and the top 1024 / 1280."""
+    w, h, pixel = read_bmp(path)
+    return blocks(lambda px, py: sum(pixel(int(px * 1.25 / 1280 * w), int(py * 1.33333 / 1280 * h))), bw, bh)
 
 
 def starfield_means(path):
     """Mean red, green and blue of the part of the backdrop the window shows (its top 1024 / 1280)."""
-    raw = open(path, "rb").read()
-    offset, = struct.unpack_from("<I", raw, 10)
-    w, h = struct.unpack_from("<ii", raw, 18)
-    stride = (w * 3 + 3) & ~3
-    rows = range(h - int(h * 1024 / 1280), h)  # bottom-up file rows of the top of the picture
-    sums = [0, 0, 0]
-    for y in rows:
-        line = raw[offset + y * stride: offset + y * stride + 3 * w]
-        for c in range(3):
-            sums[2 - c] += sum(line[c::3])
-    return [v / (len(rows) * w) for v in sums]
+    w, h, pixel = read_bmp(path)
+    shown = [pixel(x, y) for y in range(int(h * 1024 / 1280)) for x in range(w)]
+    return [sum(p[c] for p in shown) / len(shown) for c in range(3)]
 
 
 def blocks(pixel, bw=32, bh=24):

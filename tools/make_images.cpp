@@ -85,23 +85,32 @@ double fbm(double x, double y, uint32_t seed, int period, int octaves)
 // shade(u, v, colour) -> whether (u, v) in 0 ... 1 (v down the image) is inside the shape.
 using Shader = std::function<bool(double, double, Colour&)>;
 
+// Samples pixel (x, y) of a w x h picture at samples x samples points; returns how many hit the
+// shape and leaves their mean colour in `mean`.
+int supersample(int x, int y, int w, int h, const Shader& shade, int samples, Colour& mean)
+{
+    Colour sum;
+    int hits = 0;
+    for (int sy = 0; sy < samples; sy++)
+        for (int sx = 0; sx < samples; sx++) {
+            Colour c;
+            if (shade((x + (sx + 0.5) / samples) / w, (y + (sy + 0.5) / samples) / h, c)) {
+                sum = add(sum, c);
+                hits++;
+            }
+        }
+    if (hits) mean = scale(sum, 1.0 / hits);
+    return hits;
+}
+
 Image renderSprite(int w, int h, const Shader& shade, int samples = 4)
 {
     Image img(w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
-            Colour sum;
-            int hits = 0;
-            for (int sy = 0; sy < samples; sy++)
-                for (int sx = 0; sx < samples; sx++) {
-                    Colour c;
-                    if (shade((x + (sx + 0.5) / samples) / w, (y + (sy + 0.5) / samples) / h, c)) {
-                        sum = add(sum, c);
-                        hits++;
-                    }
-                }
-            if (hits * 2 >= samples * samples)
-                img.set(x, y, scale(sum, 1.0 / hits));
+            Colour mean;
+            if (supersample(x, y, w, h, shade, samples, mean) * 2 >= samples * samples)
+                img.set(x, y, mean);
             else
                 img.key(x, y);
         }
@@ -333,34 +342,27 @@ std::vector<uint8_t> icon(int size)
         c = rgb(p[0], p[1], p[2]);
         return true;
     };
+    const Shader badge = [&](double u, double v, Colour& c) {
+        double qx = std::max(std::fabs(u - 0.5) - 0.32, 0.0), qy = std::max(std::fabs(v - 0.5) - 0.32, 0.0);
+        if (std::hypot(qx, qy) > 0.15) return false;  // rounded square
+        c = mix(rgb(10, 14, 40), rgb(40, 20, 70), v);
+        double st = unit((uint32_t)(u * 40), (uint32_t)(v * 40), 3);
+        if (st > 0.93) c = add(c, scale(rgb(255, 255, 255), 0.5 * (st - 0.93) / 0.07));
+        Colour s;
+        if (sample(rockImg, (u - 0.12) / 0.42, (v - 0.47) / 0.42, s)) c = s;
+        // The ship, turned 35 degrees clockwise, climbing to the upper right.
+        double cx = u - 0.56, cy = v - 0.44, ca = std::cos(-0.61), sa = std::sin(-0.61);
+        double ru = (cx * ca - cy * sa) / 0.5 + 0.5, rv = (cx * sa + cy * ca) / 0.5 + 0.5;
+        if (sample(shipImg, ru, rv, s)) c = s;
+        return true;
+    };
     for (int y = 0; y < size; y++)
         for (int x = 0; x < size; x++) {
-            Colour sum;
-            int cover = 0;
-            for (int sy = 0; sy < n; sy++)
-                for (int sx = 0; sx < n; sx++) {
-                    double u = (x + (sx + 0.5) / n) / size, v = (y + (sy + 0.5) / n) / size;
-                    double qx = std::max(std::fabs(u - 0.5) - 0.32, 0.0), qy = std::max(std::fabs(v - 0.5) - 0.32, 0.0);
-                    if (std::hypot(qx, qy) > 0.15) continue;  // rounded square
-                    cover++;
-                    Colour c = mix(rgb(10, 14, 40), rgb(40, 20, 70), v);
-                    double st = unit((uint32_t)(u * 40), (uint32_t)(v * 40), 3);
-                    if (st > 0.93) c = add(c, scale(rgb(255, 255, 255), 0.5 * (st - 0.93) / 0.07));
-                    Colour s;
-                    if (sample(rockImg, (u - 0.12) / 0.42, (v - 0.47) / 0.42, s)) c = s;
-                    // The ship, turned 35 degrees clockwise, climbing to the upper right.
-                    double cx = u - 0.56, cy = v - 0.44, ca = std::cos(-0.61), sa = std::sin(-0.61);
-                    double ru = (cx * ca - cy * sa) / 0.5 + 0.5, rv = (cx * sa + cy * ca) / 0.5 + 0.5;
-                    if (sample(shipImg, ru, rv, s)) c = s;
-                    sum = add(sum, c);
-                }
+            Colour c;
+            int cover = supersample(x, y, size, size, badge, n, c);
             uint8_t* p = &out[((size_t)y * size + x) * 4];
-            if (!cover) {
-                p[0] = p[1] = p[2] = p[3] = 0;
-                continue;
-            }
-            Colour c = scale(sum, 1.0 / cover);
-            p[0] = byte(c.r), p[1] = byte(c.g), p[2] = byte(c.b), p[3] = byte(255.0 * cover / (n * n));
+            p[0] = cover ? byte(c.r) : 0, p[1] = cover ? byte(c.g) : 0, p[2] = cover ? byte(c.b) : 0;
+            p[3] = byte(255.0 * cover / (n * n));
         }
     return out;
 }
