@@ -3,7 +3,13 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,10 +27,45 @@ static void requestAttributes(int colourBits, int depthBits)
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
+// The X server went away (logout, a crashed server or XWayland): end at once. Xlib's own handler
+// exits through atexit, and SDL2's shut-down then waits forever on the dead connection.
+static int displayLost(Display*)
+{
+    _exit(1);
+}
+
+// SDL's fall-backs when it finds no display: they draw nowhere a player can see (offscreen, dummy)
+// or only as text in a terminal with no OpenGL (caca, aalib). Chosen on purpose, they stay allowed.
+static bool showsNoWindow()
+{
+    const char* chosen = getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) return false;
+    char name[32] = "";
+    if (!SDL_VideoDriverName(name, sizeof name)) return false;
+    for (const char* fallBack : {"offscreen", "dummy", "caca", "aalib"})
+        if (strcmp(name, fallBack) == 0) return true;
+    return false;
+}
+
+// Shuts SDL down before the reason is printed: a text-mode driver has switched the terminal to its
+// alternate screen, and the message must land on the player's own screen, not vanish with that one.
+static std::string quitWithError()
+{
+    std::string error = SDL_GetError();
+    SDL_Quit();
+    return error;
+}
+
 int startVideo()
 {
+    XSetIOErrorHandler(displayLost);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        printf("Unable to initialize SDL: %s\n", SDL_GetError());
+        printf("Unable to initialize SDL: %s\n", quitWithError().c_str());
+        return 1;
+    }
+    if (showsNoWindow()) {
+        SDL_SetError("no display to show the window on (is DISPLAY or WAYLAND_DISPLAY set?)");
+        printf("Unable to set video mode: %s\n", quitWithError().c_str());
         return 1;
     }
 
@@ -38,7 +79,7 @@ int startVideo()
         screen = SDL_SetVideoMode(1024, 768, 16, flags);
     }
     if (!screen) {
-        printf("Unable to set video mode: %s\n", SDL_GetError());
+        printf("Unable to set video mode: %s\n", quitWithError().c_str());
         return 1;
     }
     SDL_WM_SetCaption("Driftrock", "Driftrock");

@@ -1,19 +1,19 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
 # Usage: tools/dev.sh play | test | build | package
-#   test: the whole suite three times over: the plain build (with Valgrind on the real binary), a build
-#   under AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak), and a
-#   libFuzzer build of the picture loader (clang), fuzzed for a minute.
+#   test: the whole suite in four build trees: plain (with Valgrind, both SDL runtimes, Wayland and
+#   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
+#   clang with libFuzzer on the picture loader, and arm64 under qemu-user; then one total line.
 set -eu
 cd "$(dirname "$0")/.."
 
 # What building and playing need, and what the tests add; all from Debian's archive.
-BUILD_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libgl-dev libgl1-mesa-dri libgtest-dev libbenchmark-dev \
-python3"
-TEST_PACKAGES="xvfb xauth xdotool imagemagick valgrind clang libclang-rt-14-dev libsdl1.2-compat \
-lintian desktop-file-utils appstream"
+GAME_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libx11-dev libgl-dev libgl1-mesa-dri"
+TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemagick valgrind tmux weston \
+clang libclang-rt-14-dev libsdl1.2-compat lintian desktop-file-utils appstream \
+g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64"
 
-# install_missing PACKAGE...
+# install_missing PACKAGE...: never removes a package (an arm64 library may not displace our own).
 install_missing() {
     missing=""
     for p in "$@"; do
@@ -22,39 +22,63 @@ install_missing() {
     [ -z "$missing" ] && return 0
     echo "Installing from Debian's archive:$missing"
     if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    case "$missing" in
+        *:arm64*) dpkg --print-foreign-architectures | grep -qx arm64 || $sudo dpkg --add-architecture arm64 ;;
+    esac
     $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends --no-remove $missing
 }
 
-# build DIR [CMAKE OPTIONS...]
+# build DIR [CMAKE OPTIONS...]; the tests and benchmarks only where their libraries are installed.
 build() {
     dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    extras=OFF
+    dpkg-query -W -f='${Status}' libgtest-dev libbenchmark-dev 2>/dev/null | grep -c "install ok installed" |
+        grep -qx 2 && extras=ON
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@"
     cmake --build "$dir" -j "$(nproc)"
+}
+
+# check DIR [CTEST OPTIONS...]: runs one tree's tests and adds its counts to the totals.
+passed=0
+failed=0
+check() {
+    dir=$1
+    shift
+    ctest --test-dir "$dir" --output-on-failure "$@" | tee "$dir/ctest.log" || true
+    total=$(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
+    bad=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' "$dir/ctest.log")
+    if [ -z "$total" ]; then total=1 bad=1; echo "$dir: no tests ran"; fi
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
 }
 
 case "${1:-}" in
     play)
-        install_missing $BUILD_PACKAGES
+        install_missing $GAME_PACKAGES
         build build
         cd data && exec ../build/driftrock
         ;;
     test)
-        install_missing $BUILD_PACKAGES $TEST_PACKAGES
+        install_missing $GAME_PACKAGES $TEST_PACKAGES
         build build
-        ctest --test-dir build --output-on-failure -j 2
+        check build -j 2
         build build-asan -DDRIFTROCK_SANITIZE=ON
-        ctest --test-dir build-asan --output-on-failure -j 2
+        check build-asan -j 2
         CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON
-        ctest --test-dir build-fuzz --output-on-failure
+        check build-fuzz
+        build build-arm64 -DCMAKE_TOOLCHAIN_FILE=tools/aarch64.cmake
+        check build-arm64
+        echo "Total: $passed passed, $failed failed"
+        [ "$failed" -eq 0 ]
         ;;
     build)
-        install_missing $BUILD_PACKAGES
+        install_missing $GAME_PACKAGES
         build build
         ;;
     package)
-        install_missing $BUILD_PACKAGES
+        install_missing $GAME_PACKAGES
         build build
         (cd build && cpack -G DEB)
         ;;
