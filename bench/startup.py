@@ -11,9 +11,6 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
-import binary_test  # noqa: E402
-
 build, data = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 runs = int(sys.argv[3]) if len(sys.argv) > 3 else 10
 frames = int(sys.argv[4]) if len(sys.argv) > 4 else 1000

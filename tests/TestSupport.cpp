@@ -1,7 +1,10 @@
 // TestSupport.cpp -- the shared test helpers.
 #include "TestSupport.h"
 
-#include <cstdio>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "KeyScript.h"
 #include "objects/World.h"
@@ -48,28 +51,13 @@ void runFrames(Game& game, int count, const std::string& keys)
     for (int i = 0; i < count; i++) runFrame(game);
 }
 
-void writeBmp(const std::string& path, int w, int h, Rgb (*pixel)(int x, int y), const std::vector<Rgb>& palette)
+std::vector<unsigned> sessionKeys(const std::string& session)
 {
-    int bytes = palette.empty() ? 3 : 1, stride = (w * bytes + 3) & ~3;
-    uint32_t offset = 54 + 4 * (uint32_t)palette.size(), size = (uint32_t)stride * h;
-    std::vector<uint8_t> out;
-    auto put = [&out](uint32_t v, int n) {
-        for (int i = 0; i < n; i++) out.push_back((v >> (8 * i)) & 0xff);
-    };
-    put('B' | 'M' << 8, 2);
-    for (uint32_t v : {offset + size, 0u, offset, 40u, (uint32_t)w, (uint32_t)h}) put(v, 4);
-    put(1, 2);
-    put(8 * bytes, 2);
-    for (uint32_t v : {0u, size, 2835u, 2835u, (uint32_t)palette.size(), 0u}) put(v, 4);
-    for (const Rgb& c : palette) put(c.b | c.g << 8 | c.r << 16, 4);
-    for (int y = h - 1; y >= 0; y--) {
-        for (int x = 0; x < w; x++) {
-            Rgb c = pixel(x, y);
-            put(bytes == 1 ? c.r : (c.b | c.g << 8 | c.r << 16), bytes);
-        }
-        put(0, stride - w * bytes);
-    }
-    FILE* f = fopen(path.c_str(), "wb");
-    fwrite(out.data(), 1, out.size(), f);
-    fclose(f);
+    std::ifstream in(std::string(REPLAYS) + "/" + session + ".keys");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<unsigned> frames;
+    std::string error;
+    if (!parseKeyScript(text.str(), session, frames, error) || frames.empty()) ADD_FAILURE() << session << ": " << error;
+    return frames;
 }

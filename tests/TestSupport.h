@@ -1,5 +1,5 @@
 // TestSupport.h -- shared test helpers: held keys through SDL's own key-state array, forced random
-// draws, a fresh game without a window, and a writer for small BMP files.
+// draws, and a fresh game.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +17,7 @@ unsigned seedFor(int value);
 int drawsSince(unsigned seed);
 // A game as at start-up (textures only where a window is open), rand15 at its start, no key held.
 std::unique_ptr<Game> freshGame();
+// The key sets of a recorded session, replays/SESSION.keys, a frame each.
+std::vector<unsigned> sessionKeys(const std::string& session);
 // Runs frames with the given keys held.
 void runFrames(Game& game, int count, const std::string& keys = "");
-
-struct Rgb {
-    uint8_t r, g, b;
-};
-// A bottom-up uncompressed BMP. With a palette, 8-bit and pixel() returns {index, 0, 0}; else 24-bit.
-void writeBmp(const std::string& path, int w, int h, Rgb (*pixel)(int x, int y),
-              const std::vector<Rgb>& palette = {});
