@@ -9,14 +9,6 @@
 #include "KeyScript.h"
 #include "objects/World.h"
 
-void holdKeys(const std::string& names)
-{
-    std::vector<unsigned> frames;
-    std::string error;
-    parseKeyScript(names.empty() ? "-" : names, "keys", frames, error);
-    holdKeySet(frames.empty() ? 0 : frames[0]);
-}
-
 unsigned seedFor(int value)
 {
     // The draw is bits 16 ... 30 of state * 214013 + 2531011: pick that state and run it back.
@@ -27,28 +19,18 @@ unsigned seedFor(int value)
 
 int drawsSince(unsigned seed)
 {
-    int next[3] = {rand15(), rand15(), rand15()};
-    srand15(seed);
-    std::vector<int> seq;
-    for (int i = 0; i < 1003; i++) seq.push_back(rand15());
-    for (int n = 0; n < 1000; n++)
-        if (seq[n] == next[0] && seq[n + 1] == next[1] && seq[n + 2] == next[2]) return n;
+    for (int n = 0; n <= 1000; n++, seed = seed * 214013u + 2531011u)
+        if (seed == rand15State()) return n;
     return -1;
 }
 
 std::unique_ptr<Game> freshGame()
 {
-    holdKeys("");
+    holdKeySet(0);
     srand15(1);
     std::unique_ptr<Game> game(new Game());
     setUpGame(*game);
     return game;
-}
-
-void runFrames(Game& game, int count, const std::string& keys)
-{
-    holdKeys(keys);
-    for (int i = 0; i < count; i++) runFrame(game);
 }
 
 std::vector<unsigned> sessionKeys(const std::string& session)

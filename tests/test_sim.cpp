@@ -16,24 +16,22 @@
 #include "game/RockPass.h"
 #include "objects/World.h"
 
-// Every line of replays/checks.txt against its session's trace: SESSION FRAME GROUP FIELD VALUE.// A field of the game by its trace name: ship, rock[i], bullet[i] or ball[i], and x, y, w, h, angle,
-// vx, vy, spin (the ship's), alive (1 or 0) or life; or vars wave. Returns whether there is one.
-static bool setField(Game& g, const std::string& group, const std::string& name, double value)
+// Sets a field by its trace name: ship x, vx, spin; rock[i] x, y, w, h, vx, vy, alive; bullet[i] x, y,
+// alive; vars wave. Returns whether there is such a field.
+static bool setField(Game& g, const std::string& group, const std::string& name, double v)
 {
-    size_t open = group.find('[');
-    int i = open == std::string::npos ? 0 : std::stoi(group.substr(open + 1));
-    std::string kind = group.substr(0, open);
-    if (kind == "vars" && name == "wave") return g.wave = (int)value, true;
-    Sprite* s = kind == "ship" ? (Sprite*)&g.ship : kind == "rock" ? (Sprite*)&g.rocks[i] : kind == "bullet" ? (Sprite*)&g.bullets[i] : (Sprite*)&g.balls[i];
-    float* vx = kind == "ship" ? &g.ship.vx : kind == "rock" ? &g.rocks[i].vx : kind == "bullet" ? &g.bullets[i].vx : &g.balls[i].vx;
-    float* vy = kind == "ship" ? &g.ship.vy : kind == "rock" ? &g.rocks[i].vy : kind == "bullet" ? &g.bullets[i].vy : &g.balls[i].vy;
-    bool* alive = kind == "rock" ? &g.rocks[i].alive : kind == "bullet" ? &g.bullets[i].alive : kind == "ball" ? &g.balls[i].alive : nullptr;
-    std::map<std::string, float*> floats{{"x", &s->x}, {"y", &s->y}, {"w", &s->w}, {"h", &s->h}, {"angle", &s->angle},
-                                         {"vx", vx}, {"vy", vy}, {"spin", &g.ship.spin}};
-    if (name == "alive" && alive) return *alive = value != 0, true;
-    if (name == "life" && kind == "bullet") return g.bullets[i].life = (int)value, true;
-    if (!floats.count(name)) return false;
-    *floats[name] = (float)value;
+    int i = group.find('[') == std::string::npos ? 0 : std::stoi(group.substr(group.find('[') + 1));
+    Rock& r = g.rocks[i];
+    Bullet& b = g.bullets[i];
+    std::map<std::string, float*> floats{{"ship x", &g.ship.x}, {"ship vx", &g.ship.vx}, {"ship spin", &g.ship.spin},
+                                         {"rock x", &r.x},      {"rock y", &r.y},        {"rock w", &r.w},
+                                         {"rock h", &r.h},      {"rock vx", &r.vx},      {"rock vy", &r.vy},
+                                         {"bullet x", &b.x},    {"bullet y", &b.y}};
+    std::string key = group.substr(0, group.find('[')) + " " + name;
+    if (key == "rock alive" || key == "bullet alive") return (key[0] == 'r' ? r.alive : b.alive) = v != 0, true;
+    if (key == "vars wave") return g.wave = (int)v, true;
+    if (!floats.count(key)) return false;
+    *floats[key] = (float)v;
     return true;
 }
 
@@ -60,10 +58,14 @@ TEST(Checks, EveryLineOfChecksTxt)
         } else if (command == "play") {
             if (!sessions.count(a)) sessions[a] = sessionKeys(a);
             for (; played < std::stol(b); played++) holdKeySet(sessions[a].at(played)), runFrame(*game);
-            holdKeys("");
+            holdKeySet(0);
         } else if (command == "keys") {
-            runFrames(*game, std::stoi(b), a == "-" ? "" : a), played += std::stoi(b);
-            holdKeys("");
+            std::vector<unsigned> held;
+            std::string error;
+            ASSERT_TRUE(parseKeyScript(a, "keys", held, error)) << error;
+            holdKeySet(held[0]);
+            for (int n = std::stoi(b); n > 0; n--, played++) runFrame(*game);
+            holdKeySet(0);
         } else if (command == "event") {  // quit, motion, keydown KEY, keyup KEY: queued for the next frame
             if (!SDL_WasInit(SDL_INIT_VIDEO)) ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO)) << SDL_GetError();  // dummy driver
             std::map<std::string, Uint8> types{{"quit", SDL_QUIT}, {"motion", SDL_MOUSEMOTION}, {"keydown", SDL_KEYDOWN}, {"keyup", SDL_KEYUP}};
@@ -90,18 +92,16 @@ TEST(Checks, EveryLineOfChecksTxt)
         } else if (command == "draws") {
             EXPECT_EQ(std::stoi(a), drawsSince(seed));
         } else if (command == "expect") {
-            std::string got = traceField(traceLine(*game, played, 0), a, b), want = c;
+            std::string got = traceField(traceLine(*game, played, 0), a, b);
             size_t hash = got.find('#');
-            if (hash != std::string::npos && want != "-" && want != "*") {  // a float: the bits of the float nearest `want`
-                float f = std::strtof(want.c_str(), nullptr);
-                uint32_t bits;
-                std::memcpy(&bits, &f, sizeof bits);
-                char hex[10];
-                snprintf(hex, sizeof hex, "#%08x", bits);
-                want += hex;
-                if (got.substr(hash) == hex) got = want;
+            if (hash != std::string::npos && c != "-" && c != "*") {  // a float: the float nearest c, to the bit
+                uint32_t bits = (uint32_t)std::stoul(got.substr(hash + 1), nullptr, 16);
+                float value;
+                std::memcpy(&value, &bits, sizeof value);
+                EXPECT_EQ(std::strtof(c.c_str(), nullptr), value) << got;
+            } else {
+                EXPECT_EQ(c, got.empty() ? "-" : c == "*" ? "*" : got);
             }
-            EXPECT_EQ(want, got.empty() ? "-" : want == "*" ? "*" : got);
             expects++;
         } else {
             FAIL() << "unknown command";
@@ -116,7 +116,7 @@ TEST(Sessions, SetUpLeavesNothingToChance)
     std::memset(garbage, 0xa5, sizeof garbage);
     uint64_t digest[2];
     for (unsigned char* memory : {zeros, garbage}) {
-        holdKeys("");
+        holdKeySet(0);
         srand15(1);
         Game* game = new (memory) Game;
         setUpGame(*game);

@@ -19,28 +19,24 @@ static std::string where(const char* kind, int index, const char* what)
     return std::string(kind) + "[" + std::to_string(index) + "] " + what;
 }
 
-static bool inWorld(const Sprite& s)
-{
-    return s.x >= 0 && s.x <= WORLD_WIDTH && s.y >= 0 && s.y <= WORLD_HEIGHT;
-}
-
-static bool finite(const Sprite& s, float vx, float vy)
+// What is wrong with an object's numbers, or "": all finite, and the centre in the world.
+static std::string misplaced(const char* kind, int index, const Sprite& s, float vx, float vy)
 {
     for (float v : {s.x, s.y, s.angle, s.w, s.h, vx, vy})
-        if (!std::isfinite(v)) return false;
-    return true;
+        if (!std::isfinite(v)) return where(kind, index, "has a number that is not finite");
+    if (s.x < 0 || s.x > WORLD_WIDTH || s.y < 0 || s.y > WORLD_HEIGHT) return where(kind, index, "is outside the world");
+    return "";
 }
 
 std::string checkFrame(const Game& before, unsigned rngBefore, const Game& after, unsigned keys)
 {
     const Ship& ship = after.ship;
-    if (!finite(ship, ship.vx, ship.vy) || !std::isfinite(ship.spin)) return "ship: a number is not finite";
-    if (!inWorld(ship)) return "ship: outside the world";
-    if (std::fabs(ship.spin) > 19) return "ship: spin beyond 19";
+    std::string wrong = misplaced("ship", 0, ship, ship.vx, ship.vy);
+    if (!wrong.empty()) return wrong;
+    if (!(std::fabs(ship.spin) <= 19)) return "ship: spin not finite, or beyond 19";
     for (int i = 0; i < 20; i++) {
         const Ball& b = after.balls[i];
-        if (!finite(b, b.vx, b.vy)) return where("ball", i, "has a number that is not finite");
-        if (!inWorld(b)) return where("ball", i, "is outside the world");
+        if (!(wrong = misplaced("ball", i, b, b.vx, b.vy)).empty()) return wrong;
         if (b.alive ? b.life < 0 || b.life > 39 : b.life < -1 || b.life > 0) return where("ball", i, "life out of range");
         if (b.angle != 0 || b.w != 16) return where("ball", i, "angle or size changed");
     }
@@ -52,8 +48,7 @@ std::string checkFrame(const Game& before, unsigned rngBefore, const Game& after
     for (int j = 0; j < 10; j++) {
         const Bullet& b = after.bullets[j];
         const Bullet& was = before.bullets[j];
-        if (!finite(b, b.vx, b.vy)) return where("bullet", j, "has a number that is not finite");
-        if (!inWorld(b)) return where("bullet", j, "is outside the world");
+        if (!(wrong = misplaced("bullet", j, b, b.vx, b.vy)).empty()) return wrong;
         if (b.life < -1 || b.life > 99) return where("bullet", j, "life out of range");
         // Taken out while its life ran: a strike. Out with life -1 before the frame: it expired.
         if (j == fired ? !b.alive : was.alive && !b.alive && was.life != -1) struck++;
@@ -63,8 +58,7 @@ std::string checkFrame(const Game& before, unsigned rngBefore, const Game& after
         const Rock& r = after.rocks[k];
         aliveBefore += before.rocks[k].alive;
         aliveAfter += r.alive;
-        if (!finite(r, r.vx, r.vy)) return where("rock", k, "has a number that is not finite");
-        if (!inWorld(r)) return where("rock", k, "is outside the world");
+        if (!(wrong = misplaced("rock", k, r, r.vx, r.vy)).empty()) return wrong;
         if (r.alive && (r.w != r.h || r.w <= 0 || r.w > 200)) return where("rock", k, "size out of range");
     }
     if (after.nextBall < 0 || after.nextBall > 19) return "nextBall out of range";
