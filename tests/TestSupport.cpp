@@ -9,12 +9,14 @@
 #include "KeyScript.h"
 #include "objects/World.h"
 
-unsigned seedFor(int value)
+unsigned seedFor(int value, int position)
 {
-    // The draw is bits 16 ... 30 of state * 214013 + 2531011: pick that state and run it back.
+    // A draw is bits 16 ... 30 of state * 214013 + 2531011: take such a state and run it back.
     uint32_t inverse = 214013u;  // Newton's iteration for the inverse of an odd number mod 2^32
     for (int i = 0; i < 5; i++) inverse *= 2u - 214013u * inverse;
-    return (((uint32_t)value << 16) - 2531011u) * inverse;
+    uint32_t state = (uint32_t)value << 16;
+    for (int i = 0; i < position; i++) state = (state - 2531011u) * inverse;
+    return state;
 }
 
 int drawsSince(unsigned seed)

@@ -87,7 +87,7 @@ TEST(Checks, EveryLineOfChecksTxt)
         } else if (command == "set") {
             ASSERT_TRUE(setField(*game, a, b, std::strtod(c.c_str(), nullptr)));
         } else if (command == "seed" || command == "seedfor") {
-            seed = command == "seed" ? (unsigned)std::stoul(a) : seedFor(std::stoi(a));
+            seed = command == "seed" ? (unsigned)std::stoul(a) : seedFor(std::stoi(a), b.empty() ? 1 : std::stoi(b));
             srand15(seed);
         } else if (command == "draws") {
             EXPECT_EQ(std::stoi(a), drawsSince(seed));
