@@ -34,7 +34,7 @@ build() {
     dir=$1
     shift
     extras=OFF
-    dpkg-query -W -f='${Status}' libgtest-dev libbenchmark-dev 2>/dev/null | grep -c "install ok installed" |
+    dpkg-query -W -f='${Status}\n' libgtest-dev libbenchmark-dev 2>/dev/null | grep -c "install ok installed" |
         grep -qx 2 && extras=ON
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@"
     cmake --build "$dir" -j "$(nproc)"
@@ -62,9 +62,9 @@ case "${1:-}" in
         ;;
     test)
         install_missing $GAME_PACKAGES $TEST_PACKAGES
-        build build
+        build build -DDRIFTROCK_TESTS=ON -DDRIFTROCK_BENCH=ON
         check build -j 2
-        build build-asan -DDRIFTROCK_SANITIZE=ON
+        build build-asan -DDRIFTROCK_SANITIZE=ON -DDRIFTROCK_TESTS=ON
         check build-asan -j 2
         CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON
         check build-fuzz
