@@ -16,22 +16,21 @@
 #include "game/RockPass.h"
 #include "objects/World.h"
 
-// Sets a field by its trace name: ship x, vx, spin; rock[i] x, y, w, h, vx, vy, alive; bullet[i] x, y,
-// alive; vars wave. Returns whether there is such a field.
+// Sets a field by its trace name: ship x, y, w, h, vx, spin; rock[i] x, y, w, h, vx, vy, alive;
+// bullet[i] x, y, w, h, alive; vars wave. Returns whether there is such a field.
 static bool setField(Game& g, const std::string& group, const std::string& name, double v)
 {
-    int i = group.find('[') == std::string::npos ? 0 : std::stoi(group.substr(group.find('[') + 1));
-    Rock& r = g.rocks[i];
-    Bullet& b = g.bullets[i];
-    std::map<std::string, float*> floats{{"ship x", &g.ship.x}, {"ship vx", &g.ship.vx}, {"ship spin", &g.ship.spin},
-                                         {"rock x", &r.x},      {"rock y", &r.y},        {"rock w", &r.w},
-                                         {"rock h", &r.h},      {"rock vx", &r.vx},      {"rock vy", &r.vy},
-                                         {"bullet x", &b.x},    {"bullet y", &b.y}};
-    std::string key = group.substr(0, group.find('[')) + " " + name;
-    if (key == "rock alive" || key == "bullet alive") return (key[0] == 'r' ? r.alive : b.alive) = v != 0, true;
-    if (key == "vars wave") return g.wave = (int)v, true;
-    if (!floats.count(key)) return false;
-    *floats[key] = (float)v;
+    std::string kind = group.substr(0, group.find('['));
+    int i = kind == group ? 0 : std::stoi(group.substr(kind.size() + 1));
+    if (kind == "vars" && name == "wave") return g.wave = (int)v, true;
+    if (name == "alive" && (kind == "rock" || kind == "bullet"))
+        return (kind == "rock" ? g.rocks[i].alive : g.bullets[i].alive) = v != 0, true;
+    Sprite* s = kind == "ship" ? (Sprite*)&g.ship : kind == "rock" ? (Sprite*)&g.rocks[i] : (Sprite*)&g.bullets[i];
+    std::map<std::string, float*> floats{{"x", &s->x}, {"y", &s->y}, {"w", &s->w}, {"h", &s->h}};
+    if (kind == "ship") floats.insert({{"vx", &g.ship.vx}, {"spin", &g.ship.spin}});
+    if (kind == "rock") floats.insert({{"vx", &g.rocks[i].vx}, {"vy", &g.rocks[i].vy}});
+    if (!floats.count(name)) return false;
+    *floats[name] = (float)v;
     return true;
 }
 
@@ -67,7 +66,9 @@ TEST(Checks, EveryLineOfChecksTxt)
             for (int n = std::stoi(b); n > 0; n--, played++) runFrame(*game);
             holdKeySet(0);
         } else if (command == "event") {  // quit, motion, keydown KEY, keyup KEY: queued for the next frame
-            if (!SDL_WasInit(SDL_INIT_VIDEO)) ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO)) << SDL_GetError();  // dummy driver
+            if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+                ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO)) << SDL_GetError();  // the dummy driver's event queue
+            }
             std::map<std::string, Uint8> types{{"quit", SDL_QUIT}, {"motion", SDL_MOUSEMOTION}, {"keydown", SDL_KEYDOWN}, {"keyup", SDL_KEYUP}};
             SDL_Event e;
             std::memset(&e, 0, sizeof e);
