@@ -141,10 +141,11 @@ class Session:
         out, err = self.game.communicate(timeout=timeout)
         return self.game.returncode, out.decode(), err.decode()
 
-    def ends_within(self, seconds):
-        # The game's status once it has ended by itself within `seconds`, and how long that took.
+    def ends_with(self, server):
+        # Kills a server under the game: the game's status once it has ended by itself, and how long that took.
         start = time.time()
-        return self.game.wait(timeout=seconds), time.time() - start
+        server.kill()
+        return self.game.wait(timeout=2), time.time() - start
 
 
 def blocks(image, data=None):
@@ -184,8 +185,7 @@ def test_play_the_close_button_quits_and_without_pictures_it_prints_nothing():
 
 def test_play_losing_the_display_ends_the_game_with_status_one():
     with Session() as s:
-        s.xvfb.kill()
-        status, took = s.ends_within(2)
+        status, took = s.ends_with(s.xvfb)
         print("  gone %.2f s after its X server" % took)
         assert status == 1, s.finish()
 
@@ -198,8 +198,7 @@ def test_play_on_wayland_it_shows_plays_and_ends_with_its_compositor():
         s.escape()
         assert s.finish()[0] == 0
     with Session(wayland=True) as s:
-        s.compositor.kill()
-        print("  gone %.2f s after its compositor, status %d" % s.ends_within(2)[::-1])
+        print("  gone %.2f s after its compositor, status %d" % s.ends_with(s.compositor)[::-1])
 
 
 def test_play_start_up_failures_print_their_message_and_exit_one():

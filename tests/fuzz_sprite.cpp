@@ -14,7 +14,6 @@ static std::string path;
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     if (startVideo() != 0) std::exit(1);
-    glEnable(GL_TEXTURE_2D);
     path = "/tmp/driftrock-fuzz-" + std::to_string(getpid()) + ".bmp";
     return 0;
 }

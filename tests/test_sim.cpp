@@ -16,7 +16,7 @@
 #include "game/RockPass.h"
 #include "objects/World.h"
 
-// Sets a field by its trace name: ship x, y, w, h, vx, spin; rock[i] x, y, w, h, vx, vy, alive;
+// Sets a field by its trace name: ship x, y, w, h, vx, vy, spin; rock[i] x, y, w, h, vx, vy, alive;
 // bullet[i] x, y, w, h, alive; vars wave. Returns whether there is such a field.
 static bool setField(Game& g, const std::string& group, const std::string& name, double v)
 {
@@ -27,7 +27,7 @@ static bool setField(Game& g, const std::string& group, const std::string& name,
         return (kind == "rock" ? g.rocks[i].alive : g.bullets[i].alive) = v != 0, true;
     Sprite* s = kind == "ship" ? (Sprite*)&g.ship : kind == "rock" ? (Sprite*)&g.rocks[i] : (Sprite*)&g.bullets[i];
     std::map<std::string, float*> floats{{"x", &s->x}, {"y", &s->y}, {"w", &s->w}, {"h", &s->h}};
-    if (kind == "ship") floats.insert({{"vx", &g.ship.vx}, {"spin", &g.ship.spin}});
+    if (kind == "ship") floats.insert({{"vx", &g.ship.vx}, {"vy", &g.ship.vy}, {"spin", &g.ship.spin}});
     if (kind == "rock") floats.insert({{"vx", &g.rocks[i].vx}, {"vy", &g.rocks[i].vy}});
     if (!floats.count(name)) return false;
     *floats[name] = (float)v;
@@ -40,13 +40,11 @@ TEST(Checks, EveryLineOfChecksTxt)
 {
     std::ifstream in(REPLAYS "/checks.txt");
     std::unique_ptr<Game> game;
-    std::map<std::string, std::vector<unsigned>> sessions;
     long played = 0;
     unsigned seed = 1;
     int number = 0, expects = 0;
     for (std::string line; std::getline(in, line);) {
-        number++;
-        SCOPED_TRACE("checks.txt:" + std::to_string(number) + ": " + line);
+        SCOPED_TRACE("checks.txt:" + std::to_string(++number) + ": " + line);
         std::istringstream words(line.substr(0, line.find('#')));
         std::string command, a, b, c, d;
         if (!(words >> command)) continue;
@@ -55,8 +53,8 @@ TEST(Checks, EveryLineOfChecksTxt)
             game = freshGame(), played = 0, seed = 1;
             for (Bullet& bullet : game->bullets) bullet.alive = a != "clear";  // only the bullets a scene places count
         } else if (command == "play") {
-            if (!sessions.count(a)) sessions[a] = sessionKeys(a);
-            for (; played < std::stol(b); played++) holdKeySet(sessions[a].at(played)), runFrame(*game);
+            std::vector<unsigned> keys = sessionKeys(a);
+            for (; played < std::stol(b); played++) holdKeySet(keys.at(played)), runFrame(*game);
             holdKeySet(0);
         } else if (command == "keys") {
             std::vector<unsigned> held;
@@ -90,6 +88,8 @@ TEST(Checks, EveryLineOfChecksTxt)
         } else if (command == "seed" || command == "seedfor") {
             seed = command == "seed" ? (unsigned)std::stoul(a) : seedFor(std::stoi(a), b.empty() ? 1 : std::stoi(b));
             srand15(seed);
+        } else if (command == "touches") {
+            EXPECT_EQ(b == "1", game->rocks[std::stoi(a)].touchesShip(game->ship));
         } else if (command == "draws") {
             EXPECT_EQ(std::stoi(a), drawsSince(seed));
         } else if (command == "expect") {
@@ -117,7 +117,6 @@ TEST(Sessions, SetUpLeavesNothingToChance)
     std::memset(garbage, 0xa5, sizeof garbage);
     uint64_t digest[2];
     for (unsigned char* memory : {zeros, garbage}) {
-        holdKeySet(0);
         srand15(1);
         Game* game = new (memory) Game;
         setUpGame(*game);
