@@ -229,7 +229,7 @@ static std::ostream& operator<<(std::ostream& out, const Quad& q)
 }
 
 // Every frame of two sessions: each live object drawn, once, at its place, size and angle, in the
-// frame's order; the backdrop upright over the world. Frames where a bullet strikes are left out: a
+// frame's order; the backdrop upright over the world, the cursor 32 units square. Frames where a bullet strikes are left out: a
 // struck rock shrinks after its draw.
 TEST_F(Gl, EachFrameDrawsEveryLiveObjectInPlaceInOrder)
 {
@@ -248,6 +248,7 @@ TEST_F(Gl, EachFrameDrawsEveryLiveObjectInPlaceInOrder)
             if (sizes != rockSizes(*game)) continue;
             checked++;
             ASSERT_TRUE(near({640, 640, 1280, 1280, 0}, drawn[0])) << drawn[0];
+            ASSERT_TRUE(std::fabs(drawn.back().w - 32) + std::fabs(drawn.back().h - 32) < 0.01) << drawn.back();
             ASSERT_EQ(want.size(), drawn.size()) << session << ", the frame after " << checked;
             for (size_t q = 0; q < want.size(); q++)
                 ASSERT_TRUE(near(want[q], drawn[q])) << session << " quad " << q << ": " << want[q] << ", drew " << drawn[q];
