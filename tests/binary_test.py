@@ -205,7 +205,8 @@ def test_play_start_up_failures_print_their_message_and_exit_one():
     for driver, message in [("nosuchdriver", "Unable to initialize SDL: "), ("dummy", "Unable to set video mode: ")]:
         r = run(GAME, env=dict(os.environ, SDL_VIDEODRIVER=driver, **GAME_ENV))
         # A driver chosen on purpose is tried as asked: the reason is SDL's own.
-        assert r.returncode == 1 and r.stdout.startswith(message) and r.stdout.endswith("\n") and "no display" not in r.stdout, r
+        assert r.returncode == 1 and r.stdout.startswith(message) and r.stdout.endswith("\n"), r
+        assert "no display" not in r.stdout, r
     # No display at all, as over SSH: the message is still on the terminal once the game has ended.
     tmux = ["tmux", "-L", "driftrock-%d" % os.getpid()]
     env = " ".join(shlex.quote("%s=%s" % kv) for kv in GAME_ENV.items())
