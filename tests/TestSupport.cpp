@@ -19,13 +19,6 @@ unsigned seedFor(int value, int position)
     return state;
 }
 
-int drawsSince(unsigned seed)
-{
-    for (int n = 0; n <= 1000; n++, seed = seed * 214013u + 2531011u)
-        if (seed == rand15State()) return n;
-    return -1;
-}
-
 std::unique_ptr<Game> freshGame()
 {
     holdKeySet(0);

@@ -9,8 +9,6 @@
 
 // The seed after which the position-th rand15() returns `value`.
 unsigned seedFor(int value, int position = 1);
-// How many numbers rand15 has drawn since srand15(seed) (-1: over a thousand).
-int drawsSince(unsigned seed);
 // A game as at start-up (textures only where a window is open), rand15 at its start, no key held.
 std::unique_ptr<Game> freshGame();
 // The key sets of a recorded session, replays/SESSION.keys, a frame each.

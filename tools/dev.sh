@@ -13,11 +13,16 @@ TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemag
 clang libclang-rt-14-dev libsdl1.2-compat lintian desktop-file-utils appstream \
 g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64"
 
+# installed PACKAGE: whether dpkg has it installed.
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 # install_missing PACKAGE...: never removes a package (an arm64 library may not displace our own).
 install_missing() {
     missing=""
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+        installed "$p" || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0
     echo "Installing from Debian's archive:$missing"
@@ -34,8 +39,7 @@ build() {
     dir=$1
     shift
     extras=OFF
-    dpkg-query -W -f='${Status}\n' libgtest-dev libbenchmark-dev 2>/dev/null | grep -c "install ok installed" |
-        grep -qx 2 && extras=ON
+    installed libgtest-dev && installed libbenchmark-dev && extras=ON
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@"
     cmake --build "$dir" -j "$(nproc)"
 }

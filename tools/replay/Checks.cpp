@@ -6,8 +6,7 @@
 #include "KeyScript.h"
 #include "objects/World.h"
 
-// How many draws lead from one generator state to another (-1 if more than `limit`).
-static int drawsBetween(unsigned from, unsigned to, int limit)
+int drawsBetween(unsigned from, unsigned to, int limit)
 {
     for (int n = 0; n <= limit; n++, from = from * 214013u + 2531011u)
         if (from == to) return n;

@@ -9,3 +9,5 @@
 // Empty when frame `after` (played with `keys` from `before`, whose generator state was
 // `rngBefore`) breaks no rule; otherwise what broke.
 std::string checkFrame(const Game& before, unsigned rngBefore, const Game& after, unsigned keys);
+// How many draws lead from one generator state to another (-1 if more than `limit`).
+int drawsBetween(unsigned from, unsigned to, int limit);
