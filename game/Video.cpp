@@ -3,17 +3,13 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
-#include <X11/Xlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "game/Platform.h"
 
 // The only global: kept to test the mode for null; nothing draws through it.
 static SDL_Surface* screen = nullptr;
@@ -25,13 +21,6 @@ static void requestAttributes(int colourBits, int depthBits)
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, colourBits);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-}
-
-// The X server went away (logout, a crashed server or XWayland): end at once. Xlib's own handler
-// exits through atexit, and SDL2's shut-down then waits forever on the dead connection.
-static int displayLost(Display*)
-{
-    _exit(1);
 }
 
 // SDL's fall-backs when it finds no display: they draw nowhere a player can see (offscreen, dummy)
@@ -47,26 +36,28 @@ static bool showsNoWindow()
     return false;
 }
 
-// Shuts SDL down before the reason is printed: a text-mode driver has switched the terminal to its
-// alternate screen, and the message must land on the player's own screen, not vanish with that one.
-static std::string quitWithError()
+// Prints the start-up failure, FORMAT taking SDL's reason, and shows it to a player with no terminal.
+// SDL is shut down first: a text-mode driver has switched the terminal to its alternate screen, and
+// the message must land on the player's own screen, not vanish with that one.
+static int fail(const char* format)
 {
     std::string error = SDL_GetError();
     SDL_Quit();
-    return error;
+    char message[512];
+    snprintf(message, sizeof message, format, error.c_str());
+    printf("%s", message);
+    fflush(stdout);
+    platformShowFailure(message);
+    return 1;
 }
 
 int startVideo()
 {
-    XSetIOErrorHandler(displayLost);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        printf("Unable to initialize SDL: %s\n", quitWithError().c_str());
-        return 1;
-    }
+    platformBeforeVideo();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail("Unable to initialize SDL: %s\n");
     if (showsNoWindow()) {
         SDL_SetError("no display to show the window on (is DISPLAY or WAYLAND_DISPLAY set?)");
-        printf("Unable to set video mode: %s\n", quitWithError().c_str());
-        return 1;
+        return fail("Unable to set video mode: %s\n");
     }
 
     const Uint32 flags = SDL_OPENGLBLIT | SDL_DOUBLEBUF;
@@ -78,10 +69,7 @@ int startVideo()
         requestAttributes(5, 16);
         screen = SDL_SetVideoMode(1024, 768, 16, flags);
     }
-    if (!screen) {
-        printf("Unable to set video mode: %s\n", quitWithError().c_str());
-        return 1;
-    }
+    if (!screen) return fail("Unable to set video mode: %s\n");
     SDL_WM_SetCaption("Driftrock", "Driftrock");
 
     glViewport(0, 0, 1024, 768);
@@ -107,7 +95,5 @@ void stopVideo()
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-#ifdef _WIN32
-    ChangeDisplaySettingsA(nullptr, 0);  // give the desktop back its own display mode
-#endif
+    platformRestoreDisplayMode();
 }

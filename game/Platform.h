@@ -1,0 +1,11 @@
+// Platform.h -- the little the game asks of the operating system beyond SDL and OpenGL; one source per
+// platform implements it (PlatformX11.cpp, PlatformWindows.cpp) and the build picks that one.
+#pragma once
+
+// Before SDL starts: on X11, the game ends at once if its display goes away.
+void platformBeforeVideo();
+// A start-up failure, already printed on standard output: also shown where a player with no terminal
+// sees it (a message box on Windows).
+void platformShowFailure(const char* message);
+// At shut-down: gives the desktop back its own display mode (Windows), or nothing.
+void platformRestoreDisplayMode();
