@@ -1,5 +1,6 @@
 // make_images.cpp -- draws every picture the game reads, and its desktop icons, from fixed seeds.
-// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png.
+// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png and
+//        ROOT/icons/driftrock.ico (Windows).
 // Standard library only. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
 // half of it, and exact magenta (255, 0, 255) elsewhere; no opaque pixel comes near magenta.
 #include <sys/stat.h>
@@ -413,7 +414,7 @@ uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
 }
 
 // RGBA PNG with its image data in stored (uncompressed) deflate blocks: no compressor needed.
-bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>& rgba)
+std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba)
 {
     std::vector<uint8_t> raw;
     for (int y = 0; y < h; y++) {
@@ -447,6 +448,53 @@ bool writePng(const std::string& path, int w, int h, const std::vector<uint8_t>&
     chunk("IHDR", ihdr);
     chunk("IDAT", z);
     chunk("IEND", {});
+    return out;
+}
+
+// A Windows icon with one image per size: 32-bit bottom-up BGRA bitmaps with their AND masks (what
+// every Windows and wine reads), the 256-pixel one as PNG, as Windows keeps its largest.
+bool writeIco(const std::string& path, const std::vector<int>& sizes)
+{
+    std::vector<std::vector<uint8_t>> images;
+    for (int s : sizes) {
+        std::vector<uint8_t> rgba = icon(s), dib;
+        if (s >= 256) {
+            images.push_back(png(s, s, rgba));
+            continue;
+        }
+        uint32_t maskStride = (uint32_t)((s + 31) / 32 * 4);
+        for (uint32_t v : {40u, (uint32_t)s, 2u * s}) put(dib, v, 4);  // both halves: colour and mask
+        put(dib, 1, 2);
+        put(dib, 32, 2);
+        for (uint32_t v : {0u, 0u, 0u, 0u, 0u, 0u}) put(dib, v, 4);
+        for (int y = s - 1; y >= 0; y--)
+            for (int x = 0; x < s; x++) {
+                const uint8_t* p = &rgba[((size_t)y * s + x) * 4];
+                for (int c : {2, 1, 0, 3}) dib.push_back(p[c]);
+            }
+        for (int y = s - 1; y >= 0; y--) {  // the AND mask: set where fully transparent
+            std::vector<uint8_t> row(maskStride, 0);
+            for (int x = 0; x < s; x++)
+                if (rgba[((size_t)y * s + x) * 4 + 3] == 0) row[x / 8] |= (uint8_t)(0x80 >> (x % 8));
+            dib.insert(dib.end(), row.begin(), row.end());
+        }
+        images.push_back(dib);
+    }
+    std::vector<uint8_t> out;
+    put(out, 0, 2);
+    put(out, 1, 2);  // an icon, not a cursor
+    put(out, (uint32_t)sizes.size(), 2);
+    uint32_t at = 6 + 16 * (uint32_t)sizes.size();
+    for (size_t i = 0; i < sizes.size(); i++) {
+        out.push_back((uint8_t)sizes[i]), out.push_back((uint8_t)sizes[i]);  // 256 is written as 0
+        out.push_back(0), out.push_back(0);
+        put(out, 1, 2);
+        put(out, 32, 2);
+        put(out, (uint32_t)images[i].size(), 4);
+        put(out, at, 4);
+        at += (uint32_t)images[i].size();
+    }
+    for (const auto& image : images) out.insert(out.end(), image.begin(), image.end());
     return writeFile(path, out);
 }
 
@@ -467,7 +515,8 @@ int main(int argc, char** argv)
     for (int i = 0; ok && i < 7; i++)
         ok = writeBmp(root + "/data/a1/c" + std::to_string(i + 1) + ".bmp", cursorFrame(i, 7, 64));
     for (int s : {48, 64, 128})
-        ok = ok && writePng(root + "/icons/driftrock-" + std::to_string(s) + ".png", s, s, icon(s));
+        ok = ok && writeFile(root + "/icons/driftrock-" + std::to_string(s) + ".png", png(s, s, icon(s)));
+    ok = ok && writeIco(root + "/icons/driftrock.ico", {16, 24, 32, 48, 64, 256});
     if (!ok) {
         fprintf(stderr, "make_images: cannot write under %s\n", root.c_str());
         return 1;
