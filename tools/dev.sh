@@ -1,17 +1,21 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
-# Usage: tools/dev.sh play | test | build | package
-#   test: the whole suite in four build trees: plain (with Valgrind, both SDL runtimes, Wayland and
+# Usage: tools/dev.sh play | test | build | package | windows
+#   test: the whole suite in five build trees: plain (with Valgrind, both SDL runtimes, Wayland and
 #   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
-#   clang with libFuzzer on the picture loader, and arm64 under qemu-user; then one total line.
+#   clang with libFuzzer on the picture loader, arm64 under qemu-user, and 64-bit Windows under wine;
+#   then one total line.
+#   windows: the Windows ZIP and installer, in build-windows/.
 set -eu
 cd "$(dirname "$0")/.."
 
 # What building and playing need, and what the tests add; all from Debian's archive.
 GAME_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libx11-dev libgl-dev libgl1-mesa-dri"
+# The Windows build: the cross compiler, NSIS, and dpkg-source to unpack Debian's SDL source.
+WINDOWS_PACKAGES="cmake make python3 mingw-w64 nsis dpkg-dev"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemagick valgrind tmux weston \
 clang libclang-rt-14-dev libsdl1.2-compat lintian desktop-file-utils appstream \
-g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64"
+g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64 x11-utils wine64 $WINDOWS_PACKAGES"
 
 # installed PACKAGE: whether dpkg has it installed.
 installed() {
@@ -74,6 +78,8 @@ case "${1:-}" in
         check build-fuzz
         build build-arm64 -DCMAKE_TOOLCHAIN_FILE=tools/aarch64.cmake
         check build-arm64
+        build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
+        check build-windows
         echo "Total: $passed passed, $failed failed"
         [ "$failed" -eq 0 ]
         ;;
@@ -86,8 +92,13 @@ case "${1:-}" in
         build build
         (cd build && cpack -G DEB)
         ;;
+    windows)
+        install_missing $WINDOWS_PACKAGES
+        build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
+        (cd build-windows && cpack)
+        ;;
     *)
-        echo "usage: tools/dev.sh play | test | build | package" >&2
+        echo "usage: tools/dev.sh play | test | build | package | windows" >&2
         exit 2
         ;;
 esac
