@@ -1,11 +1,12 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
-# Usage: tools/dev.sh play | test | build | package | windows
-#   test: the whole suite in five build trees: plain (with Valgrind, both SDL runtimes, Wayland and
+# Usage: tools/dev.sh play | test | build | package | windows | web
+#   test: the whole suite in six build trees: plain (with Valgrind, both SDL runtimes, Wayland and
 #   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
-#   clang with libFuzzer on the picture loader, arm64 under qemu-user, and 64-bit Windows under wine;
-#   then one total line.
+#   clang with libFuzzer on the picture loader, arm64 under qemu-user, 64-bit Windows under wine,
+#   and the browser (WebAssembly under Node.js, the page in chromium); then one total line.
 #   windows: the Windows ZIP and installer, in build-windows/.
+#   web: the web page's folder, build-web/site/.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -13,9 +14,11 @@ cd "$(dirname "$0")/.."
 GAME_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libx11-dev libgl-dev libgl1-mesa-dri"
 # The Windows build: the cross compiler, NSIS, and dpkg-source to unpack Debian's SDL source.
 WINDOWS_PACKAGES="cmake make python3 mingw-w64 nsis dpkg-dev"
+# The browser build: Debian's Emscripten (with its Node.js).
+WEB_PACKAGES="cmake make python3 emscripten"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemagick valgrind tmux weston \
 clang libclang-rt-14-dev libsdl1.2-compat lintian desktop-file-utils appstream \
-g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64 x11-utils wine64 $WINDOWS_PACKAGES"
+g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64 x11-utils wine64 $WINDOWS_PACKAGES $WEB_PACKAGES chromium"
 
 # installed PACKAGE: whether dpkg has it installed.
 installed() {
@@ -80,6 +83,11 @@ case "${1:-}" in
         check build-arm64
         build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
         check build-windows
+        # The browser tests' driver: playwright-core, pinned by its lockfile (it drives Debian's chromium).
+        command -v npm >/dev/null || install_missing npm
+        (cd tests/browser && npm ci --no-audit --no-fund)
+        build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake
+        check build-web
         echo "Total: $passed passed, $failed failed"
         [ "$failed" -eq 0 ]
         ;;
@@ -97,8 +105,13 @@ case "${1:-}" in
         build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
         (cd build-windows && cpack)
         ;;
+    web)
+        install_missing $WEB_PACKAGES
+        build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake
+        echo "The page is in build-web/site/: python3 -m http.server --bind 127.0.0.1 --directory build-web/site"
+        ;;
     *)
-        echo "usage: tools/dev.sh play | test | build | package | windows" >&2
+        echo "usage: tools/dev.sh play | test | build | package | windows | web" >&2
         exit 2
         ;;
 esac

@@ -1,0 +1,77 @@
+// PlatformWeb.cpp -- the platform in a web browser: the page shows a failure, and the few SDL 1.2 calls
+// that Emscripten's imitation lacks or does not do (key state, colour key, the frame's pause) are ours.
+#include "game/Platform.h"
+
+#include <SDL.h>
+#include <emscripten.h>
+
+// Nothing to watch: the page outlives the game.
+void platformBeforeVideo() {}
+
+// The page has no terminal: it shows the message over the picture.
+void platformShowFailure(const char* message)
+{
+    EM_ASM({ if (Module.showFailure) Module.showFailure(UTF8ToString($0)); }, message);
+}
+
+// A page never changes the display's mode.
+void platformRestoreDisplayMode() {}
+
+extern "C" {
+
+// The key state in SDL 1.2's numbers, refreshed from the browser's on every read (the browser keeps
+// Space at 32 and the arrows at their scan codes + 1024). Where SDL has not started (replay under
+// Node.js) there is no browser state, and the array is the caller's to fill.
+Uint8* SDL_GetKeyState(int* numkeys)
+{
+    static Uint8 keys[512];
+    static const int pairs[][2] = {{SDLK_SPACE, 32}, {SDLK_UP, 82 | 1 << 10}, {SDLK_DOWN, 81 | 1 << 10},
+                                   {SDLK_RIGHT, 79 | 1 << 10}, {SDLK_LEFT, 80 | 1 << 10}};
+    if (const Uint8* browser = SDL_GetKeyboardState(nullptr))
+        for (const auto& pair : pairs) keys[pair[0]] = browser[pair[1]];
+    if (numkeys) *numkeys = 512;
+    return keys;
+}
+
+// The browser's SDL_SetColorKey does nothing, and its formats hold no key: the picture loader's key is
+// kept here for the conversion that follows it.
+static SDL_Surface* keyed = nullptr;
+static Uint32 colourKey = 0;
+
+int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
+{
+    keyed = (flag & SDL_SRCCOLORKEY) ? surface : nullptr;
+    colourKey = key;
+    return 0;
+}
+
+// The browser decodes a picture into R, G, B, A bytes, which its own SDL_DisplayFormatAlpha cannot
+// convert. The copy keeps those bytes; a pixel of the key colour becomes transparent black, as SDL
+// 1.2's conversion leaves it.
+SDL_Surface* SDL_DisplayFormatAlpha(SDL_Surface* image)
+{
+    const SDL_PixelFormat* f = image->format;
+    if (f->BytesPerPixel != 4) return nullptr;
+    SDL_Surface* copy = SDL_CreateRGBSurface(SDL_SWSURFACE, image->w, image->h, 32, f->Rmask, f->Gmask, f->Bmask, f->Amask);
+    if (!copy) return nullptr;
+    const Uint32 colour = f->Rmask | f->Gmask | f->Bmask;
+    for (int y = 0; y < image->h; y++) {
+        const Uint32* in = (const Uint32*)((const Uint8*)image->pixels + y * image->pitch);
+        Uint32* out = (Uint32*)((Uint8*)copy->pixels + y * copy->pitch);
+        for (int x = 0; x < image->w; x++)
+            out[x] = (image == keyed && (in[x] & colour) == (colourKey & colour)) ? 0 : in[x];
+    }
+    return copy;
+}
+
+// The frame's pause gives the browser its turn (Asyncify): it shows the frame and takes the input.
+// While the tab is hidden the game waits where it stands (a hidden tab's timers crawl, and nobody
+// watches), and the page counts the frames played.
+void SDL_Delay(Uint32 ms)
+{
+    emscripten_sleep(ms);
+    while (EM_ASM_INT({ return document.hidden ? 1 : 0; })) emscripten_sleep(100);
+    EM_ASM({ Module.frames = (Module.frames || 0) + 1; });
+}
+
+}  // extern "C"

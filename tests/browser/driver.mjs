@@ -1,0 +1,39 @@
+// driver.mjs -- Debian's chromium, headless, for tests/binary_test.py: one JSON command a line on standard
+// input, one JSON answer a line on standard output. Usage: node driver.mjs URL [CHROMIUM FLAG ...]
+import { chromium } from "playwright-core";
+import readline from "node:readline";
+
+const [url, ...flags] = process.argv.slice(2);
+// No network but loopback here: the background services would only knock on closed doors.
+const browser = await chromium.launch({
+  executablePath: "/usr/bin/chromium",
+  args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
+         "--disable-background-networking", "--disable-component-update", "--disable-quic", ...flags],
+});
+const page = await browser.newPage({ viewport: { width: 1024, height: 820 } });
+const errors = [];
+page.on("pageerror", (e) => errors.push(String(e)));
+page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+
+const keys = { Left: "ArrowLeft", Right: "ArrowRight", Up: "ArrowUp", Down: "ArrowDown", space: "Space" };
+const ops = {
+  goto: async () => (await page.goto(url), null),
+  eval: async ({ js }) => page.evaluate(js),
+  shot: async () => (await page.locator("canvas").screenshot()).toString("base64"),
+  errors: async () => errors,
+  key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
+  mouse: async ({ x, y }) => {
+    const box = await page.locator("canvas").boundingBox();
+    return await page.mouse.move(box.x + x, box.y + y), null;
+  },
+  click: async ({ selector }) => (await page.click(selector), null),
+};
+for await (const line of readline.createInterface({ input: process.stdin })) {
+  const { op, ...args } = JSON.parse(line);
+  try {
+    console.log(JSON.stringify({ ok: await ops[op](args) }));
+  } catch (e) {
+    console.log(JSON.stringify({ error: String(e) }));
+  }
+}
+await browser.close();
