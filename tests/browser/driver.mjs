@@ -19,7 +19,9 @@ const keys = { Left: "ArrowLeft", Right: "ArrowRight", Up: "ArrowUp", Down: "Arr
 const ops = {
   goto: async () => (await page.goto(url), null),
   eval: async ({ js }) => page.evaluate(js),
-  shot: async () => (await page.locator("canvas").screenshot()).toString("base64"),
+  // The canvas's own box, taken as it stands (an element screenshot would first wait for the page to
+  // settle between two animation frames, which a busy machine may not give it in time).
+  shot: async () => (await page.screenshot({ clip: await page.locator("canvas").boundingBox() })).toString("base64"),
   errors: async () => errors,
   key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
   mouse: async ({ x, y }) => {
