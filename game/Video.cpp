@@ -36,18 +36,18 @@ static bool showsNoWindow()
     return false;
 }
 
-// Prints the start-up failure, FORMAT taking SDL's reason, and shows it to a player with no terminal.
-// SDL is shut down first: a text-mode driver has switched the terminal to its alternate screen, and
-// the message must land on the player's own screen, not vanish with that one.
+// Prints a start-up failure, FORMAT taking SDL's reason whatever its length, and shows it to a player
+// with no terminal. SDL is shut down first: a text-mode driver has switched the terminal to its
+// alternate screen, and the message must land on the player's own screen, not vanish with that one.
 static int fail(const char* format)
 {
     std::string error = SDL_GetError();
     SDL_Quit();
-    char message[512];
-    snprintf(message, sizeof message, format, error.c_str());
-    printf("%s", message);
+    std::string message(snprintf(nullptr, 0, format, error.c_str()), '\0');
+    snprintf(&message[0], message.size() + 1, format, error.c_str());
+    printf("%s", message.c_str());
     fflush(stdout);
-    platformShowFailure(message);
+    platformShowFailure(message.c_str());
     return 1;
 }
 
