@@ -5,8 +5,7 @@
 # Windows game under wine (the ZIP unpacked, the installer, the uninstaller), and the web page in chromium.
 # Usage: binary_test.py play GAME DATA [NAME=VALUE ...]   (the pairs go to the game's environment)
 #        binary_test.py xvfb COMMAND [ARG ...]             (runs a command on a private Xvfb)
-#        binary_test.py wine-prefix                        (makes a fresh prefix at $WINEPREFIX)
-#        binary_test.py wine COMMAND [ARG ...]             (runs a Windows program in that prefix)
+#        binary_test.py wine COMMAND [ARG ...]             (runs a Windows program in $WINEPREFIX)
 #        binary_test.py windows BUILD_DIR                  (the Windows packages, played under wine)
 #        binary_test.py browser SITE                       (the web page, in a headless chromium)
 #        binary_test.py valgrind GAME DATA
@@ -40,7 +39,7 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 GAME_ENV = {}
 # Windows programs run under Debian's wine64 in the private prefix that CTest names in WINEPREFIX, with
 # no offer to install Mono or Gecko, and wine's messages off but for a relay trace of the two calls the
-# game makes to the desktop (the prefix limits the trace to them: see wine_prefix).
+# game makes to the desktop (the prefix's registry limits the trace to them).
 WINE, WINESERVER = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver"
 # winemenubuilder is off: it would copy the installer's shortcuts into the host's own desktop menus.
 WINE_ENV = {"WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d", "WINEDEBUG": "-all"}
@@ -379,10 +378,9 @@ class Browser:
     # verbs, escape, finish). The driver, the browser and the server stop with it, however it ends.
 
     def __init__(self, flags=()):
-        class Quiet(http.server.SimpleHTTPRequestHandler):
-            def log_message(self, *args):
-                pass
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=DATA))
+        http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(
+            http.server.SimpleHTTPRequestHandler, directory=DATA))
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.driver = subprocess.Popen(
@@ -473,6 +471,12 @@ def test_browser_page_plays_the_game_shows_its_end_and_plays_again():
             return s.frames()
         held = hide("true")
         assert hide("true") == held and hide("false") > held, "a hidden tab played on, or a shown one did not"
+        for n, key in enumerate(["Space", "ArrowUp", "ArrowDown", "ArrowRight", "ArrowLeft"]):  # at SDL 1.2's numbers
+            s.call("key", how="down", key=key)
+            time.sleep(0.2)
+            state = s.call("eval", js="[32, 273, 274, 275, 276].map(i => HEAPU8[_SDL_GetKeyState(0) + i])")
+            s.call("key", how="up", key=key)
+            assert state == [int(i == n) for i in range(5)], (key, state)
         assert s.call("errors") == []
 
 
@@ -580,14 +584,6 @@ if __name__ == "__main__":
     if mode == "xvfb":
         with Session(data=None, launch=False) as s:
             sys.exit(subprocess.run(sys.argv[2:], env=s.env).returncode)
-    if mode == "wine-prefix":  # fresh for each test run, then shared by the Windows tests, one at a time
-        shutil.rmtree(os.environ["WINEPREFIX"], ignore_errors=True)
-        try:
-            ok(WINE, "wineboot", "--init")
-            ok(WINE, "reg", "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED, "/f")
-        finally:
-            stop_wine()
-        sys.exit(0)
     if mode == "wine":
         try:
             sys.exit(subprocess.run([WINE] + sys.argv[2:]).returncode)
@@ -603,6 +599,8 @@ if __name__ == "__main__":
         PACKAGES = sorted(glob.glob(os.path.join(packed.name, "driftrock-*-win64*.*")), key=lambda p: not p.endswith(".zip"))
         zipfile.ZipFile(PACKAGES[0]).extractall(packed.name)
         DATA, GAME = glob.glob(os.path.join(packed.name, "driftrock-*-win64/"))[0].rstrip("/"), "driftrock.exe"
+        ok(WINE, "reg", "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED, "/f")
+        stop_wine()
     else:
         GAME, DATA = os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
         GAME_ENV.update(a.split("=", 1) for a in sys.argv[4:])
