@@ -383,10 +383,12 @@ class Browser:
             http.server.SimpleHTTPRequestHandler, directory=DATA))
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.home = tempfile.TemporaryDirectory(prefix="driftrock-browser-")  # chromium's settings and caches
         self.driver = subprocess.Popen(
             ["node", os.path.join(SOURCE, "tests", "browser", "driver.mjs"),
              "http://127.0.0.1:%d/" % self.server.server_port, *flags], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            text=True, start_new_session=True, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL))
+            text=True, start_new_session=True, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL),
+            env=dict(os.environ, HOME=self.home.name, XDG_CONFIG_HOME=self.home.name, XDG_CACHE_HOME=self.home.name))
         self.window, self.data = "page", os.path.join(SOURCE, "data")
 
     def __enter__(self):
@@ -406,6 +408,7 @@ class Browser:
         self.driver.wait()
         self.server.shutdown()
         self.server.server_close()
+        self.home.cleanup()
 
     def call(self, op, **args):
         self.driver.stdin.write(json.dumps(dict(op=op, **args)) + "\n")
