@@ -1,5 +1,5 @@
 // Platform.h -- the little the game asks of the operating system beyond SDL and OpenGL; one source per
-// platform implements it (PlatformX11.cpp, PlatformWindows.cpp) and the build picks that one.
+// platform implements it (PlatformX11.cpp, PlatformWindows.cpp, PlatformWeb.cpp), picked by the build.
 #pragma once
 
 // Before SDL starts: on X11, the game ends at once if its display goes away.
