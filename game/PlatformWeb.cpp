@@ -20,15 +20,19 @@ void platformRestoreDisplayMode() {}
 extern "C" {
 
 // The key state in SDL 1.2's numbers, refreshed from the browser's on every read (the browser keeps
-// Space at 32 and the arrows at their scan codes + 1024). Where SDL has not started (replay under
-// Node.js) there is no browser state, and the array is the caller's to fill.
+// Space at 32 and the arrows at their scan codes + 1024). The page's touch controls and gamepad hold
+// the same five keys: its Module.heldKeys() answers one bit a key, in this table's order, and a key is
+// held while the keyboard or any of them holds it. Where SDL has not started (replay under Node.js)
+// there is no browser state, and the array is the caller's to fill.
 Uint8* SDL_GetKeyState(int* numkeys)
 {
     static Uint8 keys[512];
     static const int pairs[][2] = {{SDLK_SPACE, 32}, {SDLK_UP, 82 | 1 << 10}, {SDLK_DOWN, 81 | 1 << 10},
                                    {SDLK_RIGHT, 79 | 1 << 10}, {SDLK_LEFT, 80 | 1 << 10}};
-    if (const Uint8* browser = SDL_GetKeyboardState(nullptr))
-        for (const auto& pair : pairs) keys[pair[0]] = browser[pair[1]];
+    if (const Uint8* browser = SDL_GetKeyboardState(nullptr)) {
+        int page = EM_ASM_INT({ return Module.heldKeys ? Module.heldKeys() : 0; });
+        for (int i = 0; i < 5; i++) keys[pairs[i][0]] = browser[pairs[i][1]] | ((page >> i) & 1);
+    }
     if (numkeys) *numkeys = 512;
     return keys;
 }
@@ -65,13 +69,14 @@ SDL_Surface* SDL_DisplayFormatAlpha(SDL_Surface* image)
 }
 
 // The frame's pause gives the browser its turn (Asyncify): it shows the frame and takes the input.
-// While the tab is hidden the game waits where it stands (a hidden tab's timers crawl, and nobody
-// watches), and the page counts the frames played.
+// The page hears first that the frame has read its keys (a tap that began and ended before it has now
+// been seen, and is let go) and counts it. While the tab is hidden, or the page has lost its picture,
+// the game waits where it stands (a hidden tab's timers crawl, and nobody watches).
 void SDL_Delay(Uint32 ms)
 {
+    EM_ASM({ if (Module.frameDone) Module.frameDone(); });
     emscripten_sleep(ms);
-    while (EM_ASM_INT({ return document.hidden ? 1 : 0; })) emscripten_sleep(100);
-    EM_ASM({ Module.frames = (Module.frames || 0) + 1; });
+    while (EM_ASM_INT({ return document.hidden || Module.halted ? 1 : 0; })) emscripten_sleep(100);
 }
 
 }  // extern "C"

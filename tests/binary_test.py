@@ -372,16 +372,42 @@ def test_package_for_debian_installs_plays_and_removes_cleanly():
     assert "install ok installed" not in run("dpkg-query", "-W", "-f=${Status}", "driftrock").stdout
 
 
+class Site(http.server.SimpleHTTPRequestHandler):
+    # The page's folder as a server that compresses nothing serves it, counting the bytes it sends; a file
+    # named in the server's `broken` answers 404, or is cut off half way ("cut").
+    def do_GET(self):
+        how = self.server.broken.get(self.path.lstrip("/"))
+        if how == 404:
+            return self.send_error(404)
+        if how == "cut":
+            data = open(os.path.join(self.directory, self.path.lstrip("/")), "rb").read()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(data)))
+            self.end_headers()
+            self.wfile.write(data[:len(data) // 2])
+            self.close_connection = True
+            return None
+        return super().do_GET()
+
+    def copyfile(self, source, out):
+        data = source.read()
+        self.server.sent += len(data)
+        out.write(data)
+
+    def log_message(self, *args):
+        pass
+
+
 class Browser:
     # The web page in Debian's chromium, headless, through tests/browser/driver.mjs, served from SITE by a
     # private web server on 127.0.0.1; it answers the calls a window's checks make (screenshot, xdotool's
-    # verbs, escape, finish). The driver, the browser and the server stop with it, however it ends.
+    # verbs, escape, finish). `page` sets the page's device (driver.mjs's open()). The driver, the browser
+    # and the server stop with it, however it ends.
 
-    def __init__(self, flags=()):
-        http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(
-            http.server.SimpleHTTPRequestHandler, directory=DATA))
+    def __init__(self, flags=(), broken=None, **page):
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Site, directory=DATA))
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
+        self.server.broken, self.server.sent, self.page = broken or {}, 0, page
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.home = tempfile.TemporaryDirectory(prefix="driftrock-browser-")  # chromium's settings and caches
         self.driver = subprocess.Popen(
@@ -393,7 +419,7 @@ class Browser:
 
     def __enter__(self):
         try:
-            self.call("goto")
+            self.call("goto", **self.page)
             return self
         except BaseException:
             self.__exit__()
@@ -438,6 +464,17 @@ class Browser:
     def frames(self):  # frames the game has played, as the page counts them
         return self.call("eval", js="(window.Module && Module.frames) || 0")
 
+    def plays(self, more=10):  # the game plays `more` frames from now
+        now = self.frames()
+        wait_for(lambda: self.frames() > now + more, 60, "the game does not play")
+
+    def keys(self):  # the game's key state: Space, Up, Down, Right, Left at their SDL 1.2 numbers
+        return self.call("eval", js="[32, 273, 274, 275, 276].map(i => HEAPU8[_SDL_GetKeyState(0) + i])")
+
+    def settled_keys(self):  # the key state once a frame has let go of this frame's taps
+        self.plays(2)
+        return self.keys()
+
     def message(self):  # what the page says over the picture, once it says something
         said = [""]
         wait_for(lambda: said.append(self.call("eval", js="message.hidden ? '' : window['message-text'].textContent")) or said[-1], 30, "")
@@ -453,6 +490,8 @@ class Browser:
 def test_browser_page_plays_the_game_shows_its_end_and_plays_again():
     with Browser() as s:
         wait_for(lambda: s.frames() > 10, 60, "no frames")
+        print("  %d bytes sent for the page, from a server that compresses nothing" % s.server.sent)
+        assert s.server.sent <= 600000, s.server.sent  # a small download, for slow connections
         shot, finished = plays(s)
         assert finished == (0, "", ""), finished
         magenta = sum(1 for i in range(0, len(shot), 3) if shot[i] > 200 and shot[i + 1] < 60 and shot[i + 2] > 200)
@@ -477,10 +516,117 @@ def test_browser_page_plays_the_game_shows_its_end_and_plays_again():
         for n, key in enumerate(["Space", "ArrowUp", "ArrowDown", "ArrowRight", "ArrowLeft"]):  # at SDL 1.2's numbers
             s.call("key", how="down", key=key)
             time.sleep(0.2)
-            state = s.call("eval", js="[32, 273, 274, 275, 276].map(i => HEAPU8[_SDL_GetKeyState(0) + i])")
+            state = s.keys()
             s.call("key", how="up", key=key)
             assert state == [int(i == n) for i in range(5)], (key, state)
-        assert s.call("errors") == []
+        # A desktop has no touch controls.
+        assert s.call("eval", js="getComputedStyle(document.getElementById('pad')).display") == "none"
+        # Full screen: the browser's Escape leaves it and is not the game's; the next one ends the game.
+        s.call("click", selector="#fullscreen")
+        wait_for(lambda: s.call("eval", js="!!document.fullscreenElement"), 10, "no full screen")
+        s.call("key", how="press", key="Escape")
+        s.call("eval", js="document.exitFullscreen()")
+        s.plays()
+        time.sleep(0.6)
+        s.call("key", how="press", key="Escape")
+        assert s.message() == "The game has ended." and s.call("errors") == []
+
+
+# The touch controls by accessible name, with their key in the key state's order (Space, Up, Down, Right, Left).
+CONTROLS = {"Fire": 0, "Thrust": 1, "Reverse": 2, "Turn right": 3, "Turn left": 4}
+BOXES = """Object.fromEntries([...document.querySelectorAll('#pad button, canvas')].map(e => [e.getAttribute('aria-label')
+    || 'picture', (r => [r.x, r.y, r.width, r.height])(e.getBoundingClientRect())]))"""
+
+
+def test_browser_touch_controls_hold_their_own_key_with_several_fingers_and_let_go_when_lifted_or_slid_off():
+    with Browser(width=844, height=390, touch=True) as s:  # a phone held sideways
+        s.plays()
+        boxes = s.call("eval", js=BOXES)
+        x, y, w, h = boxes.pop("picture")
+        assert (w, h) == (520, 390), (w, h)  # the whole height, its shape kept
+        assert sorted(boxes) == sorted(CONTROLS), boxes
+        for name, (bx, by, bw, bh) in boxes.items():  # thumb-sized, in the side margins
+            assert bw >= 44 and bh >= 44 and (bx + bw <= x or bx >= x + w), (name, boxes[name])
+        at = {name: dict(x=bx + bw / 2, y=by + bh / 2) for name, (bx, by, bw, bh) in boxes.items()}
+
+        def touch(kind, *fingers):  # the fingers down after a start, or those lifted (all if none)
+            s.call("touch", type=kind, points=[dict(at[name], id=i) for i, name in fingers])
+        for name, slot in CONTROLS.items():
+            touch("touchStart", (1, name))
+            held = s.settled_keys()
+            touch("touchEnd")
+            assert held == [int(i == slot) for i in range(5)] and s.settled_keys() == [0] * 5, (name, held)
+        touch("touchStart", (1, "Thrust"))
+        touch("touchStart", (1, "Thrust"), (2, "Turn left"))
+        touch("touchStart", (1, "Thrust"), (2, "Turn left"), (3, "Fire"))
+        assert s.settled_keys() == [1, 1, 0, 0, 1]
+        touch("touchEnd", (2, "Turn left"))  # the second finger lifted
+        assert s.settled_keys() == [1, 1, 0, 0, 0], s.keys()
+        s.call("touch", type="touchMove", points=[dict(at["Thrust"], id=1), dict(x=x + w / 2, y=h / 2, id=3)])
+        assert s.settled_keys() == [0, 1, 0, 0, 0], "a finger slid off Fire still holds it"
+        touch("touchCancel")
+        assert s.settled_keys() == [0] * 5, "a cancelled touch left a key held"
+        # A tap on Fire shorter than a frame (down and up in one turn of the page) still fires for a frame,
+        # and the page neither scrolls nor zooms nor selects for it.
+        tap = s.call("eval", js="""(() => {
+            const b = document.querySelector('[aria-label="Fire"]'), r = b.getBoundingClientRect();
+            const t = new Touch({identifier: 9, target: b, clientX: r.x + r.width / 2, clientY: r.y + r.height / 2});
+            const kept = ['touchstart', 'touchend'].map(type => b.dispatchEvent(new TouchEvent(type,
+                {touches: type === 'touchstart' ? [t] : [], changedTouches: [t], bubbles: true, cancelable: true})));
+            return [kept, HEAPU8[_SDL_GetKeyState(0) + 32]]; })()""")
+        assert tap == [[False, False], 1] and s.settled_keys() == [0] * 5, tap
+        assert s.call("errors") == [], s.call("errors")
+
+
+def test_browser_portrait_and_narrow_pages_hint_fit_and_never_scroll_sideways():
+    for touch in (True, False):
+        with Browser(width=360, height=740, touch=touch) as s:
+            shown = s.call("eval", js="""[document.documentElement.scrollWidth, innerWidth,
+                getComputedStyle(document.getElementById('hint')).display,
+                document.getElementById('controls').innerText.trim()]""")
+            print("  %s: %r" % ("phone" if touch else "desktop", shown))
+            assert shown[0] <= shown[1] == 360 and (shown[2] != "none") == touch, shown
+            assert ("● fire" in shown[3]) == touch and ("Space fire" in shown[3]) != touch, shown
+
+
+PAD = """window.pad = {id: 'pad', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+    buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+navigator.getGamepads = () => [window.pad];"""
+
+
+def test_browser_gamepad_turns_thrusts_and_fires_beside_the_keyboard_and_shows_how():
+    with Browser(init=PAD) as s:
+        s.plays()
+        assert "Gamepad" in s.call("eval", js="document.getElementById('controls').innerText")
+        for change, state in [("pad.axes[0] = -0.9", [0, 0, 0, 0, 1]), ("pad.axes[0] = 0.3", [0] * 5),
+                              ("pad.axes[0] = 0.9", [0, 0, 0, 1, 0]), ("pad.axes[1] = -0.9", [0, 1, 0, 0, 0]),
+                              ("pad.axes[1] = 0.9", [0, 0, 1, 0, 0]), ("pad.buttons[0].pressed = true", [1, 0, 0, 0, 0]),
+                              ("pad.buttons[7].value = 1", [1, 0, 0, 0, 0]), ("pad.buttons[14].pressed = true", [0, 0, 0, 0, 1]),
+                              ("pad.buttons[15].pressed = true", [0, 0, 0, 1, 0]), ("pad.buttons[12].pressed = true", [0, 1, 0, 0, 0]),
+                              ("pad.buttons[13].pressed = true", [0, 0, 1, 0, 0])]:
+            s.call("eval", js="pad.axes.fill(0); pad.buttons.forEach(b => (b.pressed = false, b.value = 0)); " + change)
+            assert s.settled_keys() == state, (change, s.keys())
+        s.call("key", how="down", key="ArrowUp")  # the keyboard's key and the pad's together
+        assert s.settled_keys() == [0, 1, 1, 0, 0]
+        s.call("key", how="up", key="ArrowUp")
+
+
+def test_browser_failed_downloads_say_what_failed_and_play_once_tried_again():
+    with Browser(broken={"driftrock.data.gz": 404, "driftrock.wasm.gz": "cut"}) as s:
+        said = s.message()
+        print("  " + said)
+        assert "pictures (driftrock.data.gz)" in said and "404" in said and "(driftrock.wasm.gz)" in said, said
+        assert "ASSERTIONS" not in said and "RuntimeError" not in said and s.call("eval", js="!retry.hidden")
+        s.server.broken.clear()
+        s.call("click", selector="#retry")
+        s.plays()
+        # A phone takes the graphics back: the page says so and offers a fresh start; the game waits.
+        s.call("eval", js="canvas.getContext('webgl').getExtension('WEBGL_lose_context').loseContext()")
+        said, frames = s.message(), s.frames()
+        time.sleep(0.3)
+        assert "picture was lost" in said and s.call("eval", js="!again.hidden") and s.frames() == frames, said
+    with Browser(at="file://" + os.path.join(DATA, "index.html")) as s:
+        assert "python3 -m http.server" in s.message()
 
 
 def test_browser_without_webgl_the_page_says_so():

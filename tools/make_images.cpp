@@ -1,6 +1,6 @@
 // make_images.cpp -- draws every picture the game reads, and its desktop icons, from fixed seeds.
-// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png and
-//        ROOT/icons/driftrock.ico (Windows).
+// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png,
+//        ROOT/icons/driftrock.ico (Windows) and ROOT/icons/driftrock-preview.png (a shared link's picture).
 // Standard library only. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
 // half of it, and exact magenta (255, 0, 255) elsewhere; no opaque pixel comes near magenta.
 #include <sys/stat.h>
@@ -330,19 +330,22 @@ Image cursorFrame(int index, int frames, int size)
     });
 }
 
+// The colour of a picture at (u, v) in 0 .. 1, unless that is outside it or transparent.
+bool sample(const Image& img, double u, double v, Colour& c)
+{
+    if (u < 0 || v < 0 || u >= 1 || v >= 1) return false;
+    const uint8_t* p = &img.rgb[(((size_t)(v * img.h)) * img.w + (size_t)(u * img.w)) * 3];
+    if (p[0] == 255 && p[1] == 0 && p[2] == 255) return false;
+    c = rgb(p[0], p[1], p[2]);
+    return true;
+}
+
 // The desktop icon: a dark rounded badge with stars, a rock, and the ship climbing past it. RGBA.
 std::vector<uint8_t> icon(int size)
 {
     Image shipImg = ship(128), rockImg = asteroid(128);
     std::vector<uint8_t> out((size_t)size * size * 4);
     const int n = 4;
-    auto sample = [](const Image& img, double u, double v, Colour& c) {
-        if (u < 0 || v < 0 || u >= 1 || v >= 1) return false;
-        const uint8_t* p = &img.rgb[(((size_t)(v * img.h)) * img.w + (size_t)(u * img.w)) * 3];
-        if (p[0] == 255 && p[1] == 0 && p[2] == 255) return false;
-        c = rgb(p[0], p[1], p[2]);
-        return true;
-    };
     const Shader badge = [&](double u, double v, Colour& c) {
         double qx = std::max(std::fabs(u - 0.5) - 0.32, 0.0), qy = std::max(std::fabs(v - 0.5) - 0.32, 0.0);
         if (std::hypot(qx, qy) > 0.15) return false;  // rounded square
@@ -366,6 +369,53 @@ std::vector<uint8_t> icon(int size)
             p[3] = byte(255.0 * cover / (n * n));
         }
     return out;
+}
+
+// A moment of play for the pictures around the game (the link preview, the installer's pages): the
+// starfield seen from (sx, sy) at `zoom` starfield pixels a pixel, and the game's own sprites placed
+// on it in order, each at its centre, width, height and angle (degrees clockwise), in the scene's pixels.
+struct Placed {
+    const Image* img;
+    double x, y, w, h, angle;
+};
+
+Image scene(int w, int h, double sx, double sy, double zoom, const std::vector<Placed>& sprites)
+{
+    static const Image sky = starfield(1024);
+    Image out(w, h);
+    const int n = 3;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            Colour sum;
+            for (int j = 0; j < n; j++)
+                for (int i = 0; i < n; i++) {
+                    double px = x + (i + 0.5) / n, py = y + (j + 0.5) / n;
+                    Colour c;
+                    sample(sky, std::fmod(sx + px * zoom, 1024.0) / 1024, std::fmod(sy + py * zoom, 1024.0) / 1024, c);
+                    for (const Placed& p : sprites) {
+                        double a = p.angle * M_PI / 180, dx = px - p.x, dy = py - p.y;
+                        double u = (dx * std::cos(a) + dy * std::sin(a)) / p.w + 0.5;
+                        double v = (-dx * std::sin(a) + dy * std::cos(a)) / p.h + 0.5;
+                        sample(*p.img, u, v, c);
+                    }
+                    sum = add(sum, scale(c, 1.0 / (n * n)));
+                }
+            out.set(x, y, sum);
+        }
+    return out;
+}
+
+// The picture a shared link shows: the ship thrusting past rocks of every size, firing. RGB.
+Image preview()
+{
+    static const Image shipImg = ship(128), rock = asteroid(128), ballImg = ball(32), shot = bullet(8, 32);
+    std::vector<Placed> s = {{&rock, 470, 95, 150, 150, 20}, {&rock, 520, 250, 90, 90, 200},
+                             {&rock, 405, 215, 55, 55, 95}, {&rock, 95, 70, 70, 70, 300}, {&rock, 560, 30, 40, 40, 45}};
+    for (int i = 0; i < 6; i++) s.push_back({&ballImg, 190.0 - 22 * i, 215.0 + 14 * i, 20.0 - 2 * i, 20.0 - 2 * i, 0});
+    s.push_back({&shipImg, 232, 185, 84, 84, 58});
+    s.push_back({&shot, 318, 132, 7, 26, 58});
+    s.push_back({&shot, 360, 106, 7, 26, 58});
+    return scene(600, 315, 180, 300, 1.2, s);
 }
 
 // --- file formats ---------------------------------------------------------------------------------
@@ -413,13 +463,14 @@ uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
     return ~crc;
 }
 
-// RGBA PNG with its image data in stored (uncompressed) deflate blocks: no compressor needed.
-std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba)
+// RGBA (or RGB) PNG with its image data in stored (uncompressed) deflate blocks: no compressor needed.
+std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba, int channels = 4)
 {
     std::vector<uint8_t> raw;
+    size_t row = (size_t)w * channels;
     for (int y = 0; y < h; y++) {
         raw.push_back(0);  // filter: none
-        raw.insert(raw.end(), rgba.begin() + (size_t)y * w * 4, rgba.begin() + (size_t)(y + 1) * w * 4);
+        raw.insert(raw.end(), rgba.begin() + y * row, rgba.begin() + (y + 1) * row);
     }
     std::vector<uint8_t> z = {0x78, 0x01};
     for (size_t at = 0; at < raw.size(); at += 65535) {
@@ -444,7 +495,7 @@ std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba)
     std::vector<uint8_t> ihdr;
     put(ihdr, w, 4, true);
     put(ihdr, h, 4, true);
-    for (uint8_t v : {8, 6, 0, 0, 0}) ihdr.push_back(v);  // 8-bit RGBA, no interlace
+    for (int v : {8, channels == 4 ? 6 : 2, 0, 0, 0}) ihdr.push_back((uint8_t)v);  // 8-bit RGBA or RGB, no interlace
     chunk("IHDR", ihdr);
     chunk("IDAT", z);
     chunk("IEND", {});
@@ -517,6 +568,7 @@ int main(int argc, char** argv)
     for (int s : {48, 64, 128})
         ok = ok && writeFile(root + "/icons/driftrock-" + std::to_string(s) + ".png", png(s, s, icon(s)));
     ok = ok && writeIco(root + "/icons/driftrock.ico", {16, 24, 32, 48, 64, 256});
+    ok = ok && writeFile(root + "/icons/driftrock-preview.png", png(600, 315, preview().rgb, 3));
     if (!ok) {
         fprintf(stderr, "make_images: cannot write under %s\n", root.c_str());
         return 1;

@@ -10,14 +10,25 @@ const browser = await chromium.launch({
   args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
          "--disable-background-networking", "--disable-component-update", "--disable-quic", ...flags],
 });
-const page = await browser.newPage({ viewport: { width: 1024, height: 820 } });
-const errors = [];
-page.on("pageerror", (e) => errors.push(String(e)));
-page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+let context, page, cdp, errors;
+
+// A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
+// scripts (a gamepad handed to it); `at` opens another address than the server's (a file).
+async function open({ width = 1024, height = 820, touch = false, init, at = url }) {
+  if (context) await context.close();
+  context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: touch });
+  if (init) await context.addInitScript(init);
+  page = await context.newPage();
+  errors = [];
+  page.on("pageerror", (e) => errors.push(String(e)));
+  page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
+  cdp = await context.newCDPSession(page);
+  await page.goto(at);
+}
 
 const keys = { Left: "ArrowLeft", Right: "ArrowRight", Up: "ArrowUp", Down: "ArrowDown", space: "Space" };
 const ops = {
-  goto: async () => (await page.goto(url), null),
+  goto: async (how) => (await open(how), null),
   eval: async ({ js }) => page.evaluate(js),
   // The canvas's own box, taken as it stands (an element screenshot would first wait for the page to
   // settle between two animation frames, which a busy machine may not give it in time).
@@ -29,11 +40,15 @@ const ops = {
     return await page.mouse.move(box.x + x, box.y + y), null;
   },
   click: async ({ selector }) => (await page.click(selector), null),
+  // Fingers on the screen, as the touch screen reports them: touchStart, touchMove, touchEnd or
+  // touchCancel, with every finger still down ({x, y, id}).
+  touch: async ({ type, points }) => (await cdp.send("Input.dispatchTouchEvent", {
+    type, touchPoints: points.map(({ x, y, id }) => ({ x, y, id })) }), null),
 };
 for await (const line of readline.createInterface({ input: process.stdin })) {
   const { op, ...args } = JSON.parse(line);
   try {
-    console.log(JSON.stringify({ ok: await ops[op](args) }));
+    console.log(JSON.stringify({ ok: (await ops[op](args)) ?? null }));
   } catch (e) {
     console.log(JSON.stringify({ error: String(e) }));
   }
