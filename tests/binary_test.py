@@ -187,9 +187,9 @@ class Session:
         return self.game.wait(timeout=2), time.time() - start
 
 
-def blocks(image, data=None):
-    # The mean colours of 32 x 24 blocks of an image, as RGB bytes (ImageMagick).
-    return subprocess.run(["convert", *image, "-scale", "32x24!", "-depth", "8", "rgb:-"], input=data,
+def blocks(image, data=None, grid="32x24"):
+    # The mean colours of a grid of blocks of an image, as RGB bytes (ImageMagick).
+    return subprocess.run(["convert", *image, "-scale", grid + "!", "-depth", "8", "rgb:-"], input=data,
                           capture_output=True, check=True, timeout=30).stdout
 
 
@@ -651,16 +651,48 @@ def files(root):
     return {os.path.relpath(os.path.join(d, f), root) for d, _, fs in os.walk(root) for f in fs}
 
 
-def test_windows_zip_holds_the_game_its_pictures_and_licences():
+def resource(exe, kind, ident):
+    # A resource of a 64-bit Windows program, by numeric type and id (its first language), or None.
+    pe = struct.unpack_from("<I", exe, 0x3c)[0]
+    count, header = struct.unpack_from("<HxxxxxxxxxxxxH", exe, pe + 6)
+    rva = struct.unpack_from("<I", exe, pe + 24 + 112 + 8 * 2)[0]  # data directory 2: resources
+    for at in range(pe + 24 + header, pe + 24 + header + 40 * count, 40):
+        size, va, _, raw = struct.unpack_from("<IIII", exe, at + 8)
+        if va <= rva < va + size:
+            base = raw + rva - va
+
+    def entry(table, want):  # a table's entry with the id wanted (any if None): the offset it points to
+        named, ids = struct.unpack_from("<HH", exe, base + table + 12)
+        for at in range(base + table + 16, base + table + 16 + 8 * (named + ids), 8):
+            name, offset = struct.unpack_from("<II", exe, at)
+            if want is None or name == want:
+                return offset & 0x7fffffff
+    kinds = entry(0, kind)
+    names = kinds is not None and entry(kinds, ident)
+    if names:
+        data, size = struct.unpack_from("<II", exe, base + entry(names, None))
+        return exe[base + data - rva:base + data - rva + size]
+
+
+def test_windows_zip_holds_the_game_its_pictures_licences_and_manifest():
     licences = {"LICENSE.txt", "README.txt", "SDL-LICENSE.txt"}
     assert files(DATA) == files(SOURCE + "/data") | licences | {"SDL.dll", "driftrock.exe"}, files(DATA)
     exe = open(os.path.join(DATA, "driftrock.exe"), "rb").read()
     pe = struct.unpack_from("<I", exe, 0x3c)[0]
     assert exe[pe:pe + 4] == b"PE\0\0" and struct.unpack_from("<H", exe, pe + 24 + 68)[0] == 2, "not a GUI program"
-    for text in ("ProductName", "Driftrock", "FileVersion", os.path.basename(PACKAGES[0]).split("-")[1]):  # version resource
-        assert text.encode("utf-16-le") in exe, text
+    version = resource(exe, 16, 1)  # RT_VERSION
+    for text in ("ProductName", "Driftrock", "FileVersion", os.path.basename(PACKAGES[0]).split("-")[1]):
+        assert text.encode("utf-16-le") in version, text
+    # The manifest (RT_MANIFEST 1): no elevation, Windows 7 to 11, DPI aware.
+    manifest = ET.fromstring(resource(exe, 24, 1))
+    found = {e.tag.split("}")[1]: e for e in manifest.iter()}
+    assert found["requestedExecutionLevel"].get("level") == "asInvoker", found
+    assert [e.get("Id") for e in manifest.iter() if e.tag.endswith("supportedOS")] == [
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
+    assert (found["dpiAware"].text, found["dpiAwareness"].text) == ("true", "PerMonitorV2, PerMonitor"), found
     assert "GNU LESSER" in open(DATA + "/SDL-LICENSE.txt").read() and "apt-get source" in open(DATA + "/README.txt").read()
-    print("  sizes: ZIP %d bytes, installer %d bytes" % tuple(os.path.getsize(p) for p in PACKAGES))
+    print("  sizes: ZIP %d bytes, installer %d bytes" % tuple(os.path.getsize(p) for p in PACKAGES[:2]))
 
 
 def test_windows_game_from_the_zip_shows_plays_quits_and_restores_the_desktop_once():
@@ -693,32 +725,87 @@ def test_windows_start_up_failure_prints_shows_its_message_and_exits_one():
         assert '"Driftrock",00010010)' in box, box  # the game's name as its title, an error icon, OK
 
 
-def test_windows_installer_installs_a_shortcut_that_starts_the_game_and_uninstalls_without_a_trace():
+def shows_picture(s, picture):
+    # The installer's window shows PICTURE (a BMP) in its dark panel at the top left, however the dialog
+    # stretched it: their 4 x 8 blocks' mean colours agree (NSIS's own picture is pale blue and white).
+    shot = subprocess.run(["import", "-window", s.window, "png:-"], env=s.env, capture_output=True, check=True).stdout
+    w, h = map(int, subprocess.run(["identify", "-format", "%w %h", "png:-"], input=shot, capture_output=True).stdout.split())
+    rgb = subprocess.run(["convert", "png:-", "-depth", "8", "rgb:-"], input=shot, capture_output=True).stdout
+    light = lambda x, y: min(rgb[3 * (y * w + x):3 * (y * w + x) + 3]) > 200
+    width, height = next(x for x in range(w) if light(x, 20)), next(y for y in range(h) if light(4, y))
+    seen, want = blocks(["png:-", "-crop", "%dx%d+0+0" % (width, height)], shot, "4x8"), blocks([picture], None, "4x8")
+    return width > 100 and height > 200 and sum(abs(a - b) for a, b in zip(seen, want)) / len(want) < 16
+
+
+def listed():  # how many entries the game has in the installed programs' list, and the last, as wine saved it
+    found = open(os.path.join(os.environ["WINEPREFIX"], "system.reg")).read().split("\\\\Uninstall\\\\Driftrock]")
+    return len(found) - 1, found[-1].split("\n\n")[0]
+
+
+def shortcut(path):  # what a shortcut names, as its UTF-16 strings (the program, its folder)
+    return re.findall(rb"(?:[\x20-\x7e]\x00){4,}", open(path, "rb").read())
+
+
+def installed_game(s, folder):
+    # The installed game's window (it is no child of ours): it runs in FOLDER and shows its pictures; Escape
+    # ends it. Its status, once it has ended (this process adopts it when its parent ends first).
+    s.find_window(["--name", "^Driftrock$"])
+    pid = int(s.x("xprop", "-id", s.window, "_NET_WM_PID").split("=")[1])
+    assert os.path.realpath("/proc/%d/cwd" % pid) == os.path.realpath(folder), os.path.realpath("/proc/%d/cwd" % pid)
+    time.sleep(0.5)
+    s.shows_starfield(folder)
+    s.escape()
+    status = []
+
+    def ended():
+        with contextlib.suppress(ChildProcessError):  # not ours yet: its parent still runs
+            status[:] = os.waitpid(pid, os.WNOHANG)
+        return status and status[0] == pid
+    wait_for(ended, 10, "Escape did not end the game")
+    return os.waitstatus_to_exitcode(status[1])
+
+
+def test_windows_installer_shows_the_game_plays_it_installs_once_over_any_copy_and_uninstalls_without_a_trace():
     drive = os.path.join(os.environ["WINEPREFIX"], "drive_c")
     before = files(drive)
     assert not registry("driftrock")
-    ok(WINE, PACKAGES[1], "/S")
-    stop_wine()
     folder = os.path.join(drive, "Program Files", "Driftrock")
-    assert files(folder) == files(DATA) | {"Uninstall.exe"}, files(folder) ^ files(DATA)
     menu = os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Driftrock")
-    assert sorted(os.listdir(menu)) == ["Driftrock.lnk", "Uninstall.lnk"], os.listdir(menu)
-    assert any("UninstallString" in line for line in registry("driftrock"))  # listed among the programs
-    # Started as the Start menu starts it, from the shortcut: the installed game runs in its own folder
-    # (it is not a child of ours, so it is found by its window), shows its pictures and ends on Escape.
+    desktop = os.path.join(drive, "users", "Public", "Desktop")
+    ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER: a game whose installer has ended is ours to wait for
+    # As a player installs it: the welcome page shows the game's picture, Return takes every page's
+    # default, and the finish page's "Play Driftrock" (ticked) starts the game in its folder.
     with Session(data=None, launch=False, wine=True) as s:
-        s.start([WINE, "start", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Driftrock\\Driftrock.lnk"],
-                env=s.env).wait(timeout=60)
-        s.find_window(["--name", "^Driftrock$"])
-        pid = int(s.x("xprop", "-id", s.window, "_NET_WM_PID").split("=")[1])
-        assert os.path.realpath("/proc/%d/cwd" % pid) == os.path.realpath(folder), os.path.realpath("/proc/%d/cwd" % pid)
-        time.sleep(0.5)
-        s.shows_starfield(folder)
-        s.escape()
-        wait_for(lambda: not os.path.exists("/proc/%d" % pid), 10, "Escape did not end the installed game")
+        s.start([WINE, PACKAGES[1]], env=s.env)
+        s.find_window(["--name", "^Driftrock Setup$"])
+        wait_for(lambda: shows_picture(s, SOURCE + "/icons/installer-side.bmp"), 20, "the welcome page lacks the game's picture")
+        for page in ("welcome", "licence", "components", "folder"):
+            s.x("xdotool", "key", "--window", s.window, "Return", "sleep", "1")
+        wait_for(lambda: shows_picture(s, SOURCE + "/icons/installer-side.bmp"), 60, "no finish page")
+        s.x("xdotool", "key", "--window", s.window, "Return")
+        assert installed_game(s, folder) == 0
+    stop_wine()
+    count, entry = listed()
+    for value in ('"DisplayIcon"="C:\\\\Program Files\\\\Driftrock\\\\driftrock.exe"', '"Publisher"="The Driftrock developers"',
+                  '"DisplayVersion"="1.0.0"', '"EstimatedSize"=dword:0000'):
+        assert count == 1 and value in entry, (value, entry)
+    # Installed again silently, the same version and then a newer one: one of everything, the newest.
+    for installer in PACKAGES[1:]:
+        ok(WINE, installer, "/S")
+        stop_wine()
+    assert files(folder) == files(DATA) | {"Uninstall.exe"}, files(folder) ^ files(DATA)
+    assert sorted(os.listdir(menu)) == ["Driftrock.lnk", "Uninstall.lnk"], os.listdir(menu)
+    assert os.listdir(desktop) == ["Driftrock.lnk"], os.listdir(desktop)  # the default: a desktop shortcut
+    count, entry = listed()
+    assert count == 1 and '"DisplayVersion"="1.0.1"' in entry, (count, entry)
+    # The desktop shortcut starts the game in its own folder; the Start menu's names the same.
+    assert shortcut(os.path.join(menu, "Driftrock.lnk")) == shortcut(os.path.join(desktop, "Driftrock.lnk"))
+    with Session(data=None, launch=False, wine=True) as s:
+        s.start([WINE, "start", "C:\\users\\Public\\Desktop\\Driftrock.lnk"], env=s.env).wait(timeout=60)
+        assert installed_game(s, folder) == 0
     ok(WINE, "C:\\Program Files\\Driftrock\\Uninstall.exe", "/S")
     stop_wine()  # the uninstaller runs on as a copy of itself in the temporary folder
-    assert not os.path.exists(folder) and not os.path.exists(menu)
+    assert not os.path.exists(folder) and not os.path.exists(menu) and not os.listdir(desktop)
     assert not registry("driftrock"), registry("driftrock")
     # All that is left is that copy, which Windows deletes at its next start, as for any NSIS uninstaller.
     left, pending = files(drive) - before, "".join(registry("PendingFileRenameOperations")).replace("\\\\", "\\")
@@ -746,6 +833,9 @@ if __name__ == "__main__":
         BUILD, packed = os.path.abspath(sys.argv[2]), tempfile.TemporaryDirectory(prefix="driftrock-windows-")
         ok("cpack", "-G", "ZIP;NSIS64", "-B", packed.name, "--config", os.path.join(BUILD, "CPackConfig.cmake"))
         PACKAGES = sorted(glob.glob(os.path.join(packed.name, "driftrock-*-win64*.*")), key=lambda p: not p.endswith(".zip"))
+        # A newer version's installer, to install over this one.
+        ok("cpack", "-G", "NSIS64", "-R", "1.0.1", "-B", packed.name + "/newer", "--config", os.path.join(BUILD, "CPackConfig.cmake"))
+        PACKAGES += glob.glob(packed.name + "/newer/*-setup.exe")
         zipfile.ZipFile(PACKAGES[0]).extractall(packed.name)
         DATA, GAME = glob.glob(os.path.join(packed.name, "driftrock-*-win64/"))[0].rstrip("/"), "driftrock.exe"
         ok(WINE, "reg", "add", "HKCU\\Software\\Wine\\Debug", "/v", "RelayInclude", "/d", TRACED, "/f")

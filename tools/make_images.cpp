@@ -1,6 +1,7 @@
 // make_images.cpp -- draws every picture the game reads, and its desktop icons, from fixed seeds.
 // Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png,
-//        ROOT/icons/driftrock.ico (Windows) and ROOT/icons/driftrock-preview.png (a shared link's picture).
+//        ROOT/icons/driftrock.ico (Windows), ROOT/icons/driftrock-preview.png (a shared link's picture) and
+//        ROOT/icons/installer-side.bmp and installer-header.bmp (the Windows installer's pages).
 // Standard library only. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
 // half of it, and exact magenta (255, 0, 255) elsewhere; no opaque pixel comes near magenta.
 #include <sys/stat.h>
@@ -418,6 +419,27 @@ Image preview()
     return scene(600, 315, 180, 300, 1.2, s);
 }
 
+// The installer's welcome and finish pages' side picture (164 x 314): the ship climbing out of a field
+// of rocks, trailing exhaust; and its header picture (150 x 57): the ship firing at a rock.
+Image installerSide()
+{
+    static const Image shipImg = ship(128), rock = asteroid(128), ballImg = ball(32), shot = bullet(8, 32);
+    std::vector<Placed> s = {{&rock, 30, 290, 90, 90, 10}, {&rock, 135, 262, 64, 64, 140}, {&rock, 118, 40, 44, 44, 250},
+                             {&rock, 20, 150, 30, 30, 80}};
+    for (int i = 0; i < 6; i++) s.push_back({&ballImg, 74.0 + 4 * i, 200.0 + 17 * i, 16.0 - 1.6 * i, 16.0 - 1.6 * i, 0});
+    s.push_back({&shipImg, 70, 160, 64, 64, -12});
+    s.push_back({&shot, 62, 96, 6, 22, -12});
+    s.push_back({&shot, 56, 62, 6, 22, -12});
+    return scene(164, 314, 600, 120, 1.0, s);
+}
+
+Image installerHeader()
+{
+    static const Image shipImg = ship(128), rock = asteroid(128), shot = bullet(8, 32);
+    return scene(150, 57, 300, 700, 1.0, {{&shipImg, 34, 31, 40, 40, 90}, {&shot, 72, 31, 5, 16, 90},
+                                           {&rock, 122, 28, 44, 44, 30}});
+}
+
 // --- file formats ---------------------------------------------------------------------------------
 
 void put(std::vector<uint8_t>& out, uint32_t v, int bytes, bool big = false)
@@ -569,6 +591,8 @@ int main(int argc, char** argv)
         ok = ok && writeFile(root + "/icons/driftrock-" + std::to_string(s) + ".png", png(s, s, icon(s)));
     ok = ok && writeIco(root + "/icons/driftrock.ico", {16, 24, 32, 48, 64, 256});
     ok = ok && writeFile(root + "/icons/driftrock-preview.png", png(600, 315, preview().rgb, 3));
+    ok = ok && writeBmp(root + "/icons/installer-side.bmp", installerSide()) &&
+         writeBmp(root + "/icons/installer-header.bmp", installerHeader());
     if (!ok) {
         fprintf(stderr, "make_images: cannot write under %s\n", root.c_str());
         return 1;
