@@ -11,6 +11,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from xvfb import Display  # noqa: E402 (a private display)
+
 build, data = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 runs = int(sys.argv[3]) if len(sys.argv) > 3 else 10
 frames = int(sys.argv[4]) if len(sys.argv) > 4 else 1000
@@ -26,13 +29,9 @@ def read(path):
 
 
 def main():
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-noreset", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                            pass_fds=(w,), stderr=subprocess.DEVNULL)
-    os.close(w)
-    display = ":" + os.fdopen(r).readline().strip()
     starts, first_peak, later_peak = [], [], []
-    try:
+    with Display() as private:
+        display = private.env["DISPLAY"]
         for run in range(runs):
             out = tempfile.mktemp(prefix="driftrock-bench-")
             env = dict(os.environ, DISPLAY=display, LD_PRELOAD=os.path.join(build, "bench", "libfirst_frame_shim.so"),
@@ -58,8 +57,6 @@ def main():
             later_peak.append(int(notes["later"]["peak_kib"]) / 1024)
             print("run %d: first frame after %.1f ms; peak resident %.1f MiB at it, %.1f MiB after %d frames"
                   % (run + 1, starts[-1], first_peak[-1], later_peak[-1], frames))
-    finally:
-        xvfb.terminate()
     print("median: first frame after %.1f ms; peak resident %.1f MiB after start-up, %.1f MiB after %d frames"
           % (statistics.median(starts), statistics.median(first_peak), statistics.median(later_peak), frames))
 

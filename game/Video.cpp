@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/Platform.h"
+#include "platform/Platform.h"
 
 // The only global: kept to test the mode for null; nothing draws through it.
 static SDL_Surface* screen = nullptr;

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "KeyScript.h"
 #include "objects/World.h"
 
@@ -30,11 +27,10 @@ std::unique_ptr<Game> freshGame()
 
 std::vector<unsigned> sessionKeys(const std::string& session)
 {
-    std::ifstream in(std::string(REPLAYS) + "/" + session + ".keys");
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<unsigned> frames;
-    std::string error;
-    if (!parseKeyScript(text.str(), session, frames, error) || frames.empty()) ADD_FAILURE() << session << ": " << error;
+    std::string text, error;
+    if (!readTextFile(std::string(REPLAYS) + "/" + session + ".keys", text) || !parseKeyScript(text, session, frames, error) ||
+        frames.empty())
+        ADD_FAILURE() << session << ": " << error;
     return frames;
 }

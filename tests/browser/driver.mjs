@@ -14,9 +14,9 @@ let context, page, cdp, errors;
 
 // A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
 // scripts (a gamepad handed to it); `at` opens another address than the server's (a file).
-async function open({ width = 1024, height = 820, touch = false, init, at = url }) {
+async function open({ width = 1024, height = 840, touch = false, init, at = url }) {
   if (context) await context.close();
-  context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: touch });
+  context = await browser.newContext({ viewport: { width, height }, hasTouch: !!touch, isMobile: !!touch });
   if (init) await context.addInitScript(init);
   page = await context.newPage();
   errors = [];

@@ -1,10 +1,11 @@
-// KeyScript.cpp -- reading and writing key scripts, and holding their keys in SDL's key state.
+// KeyScript.cpp -- key scripts read (from their files) and written, and their keys held in SDL's key state.
 #include "KeyScript.h"
 
 #include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 static const char LETTERS[] = "UDLRS";
@@ -73,6 +74,16 @@ std::string formatKeyScript(const std::vector<unsigned>& frames)
         i = j;
     }
     return out;
+}
+
+bool readTextFile(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
 }
 
 void holdKeySet(unsigned keys)

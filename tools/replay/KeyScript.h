@@ -16,5 +16,7 @@ bool parseKeyScript(const std::string& text, const std::string& name, std::vecto
 std::string keyNames(unsigned keys);
 // A script of the frames, runs of the same keys folded into *N.
 std::string formatKeyScript(const std::vector<unsigned>& frames);
+// Reads a whole file (a script, a trace) into `text`; false if it cannot be read.
+bool readTextFile(const std::string& path, std::string& text);
 // Holds exactly these keys in SDL's key-state array.
 void holdKeySet(unsigned keys);

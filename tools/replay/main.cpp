@@ -41,16 +41,6 @@ static int fail(int status, const std::string& message)
     return status;
 }
 
-static bool readFile(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
-}
-
 int main(int argc, char** argv)
 {
     long pilot = -1, random = -1, every = 1, startWave = 1;
@@ -99,13 +89,13 @@ int main(int argc, char** argv)
     std::vector<unsigned> frames;
     if (!script.empty()) {
         std::string text, error;
-        if (!readFile(script, text)) return fail(2, "cannot read " + script);
+        if (!readTextFile(script, text)) return fail(2, "cannot read " + script);
         if (!parseKeyScript(text, script, frames, error)) return fail(2, error);
     }
     std::vector<std::string> golden;
     if (!expect.empty()) {
         std::string text;
-        if (!readFile(expect, text)) return fail(2, "cannot read " + expect);
+        if (!readTextFile(expect, text)) return fail(2, "cannot read " + expect);
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);)
             if (!line.empty() && line[0] != '#') golden.push_back(line);

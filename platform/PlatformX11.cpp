@@ -1,5 +1,5 @@
 // PlatformX11.cpp -- the platform on Linux and other X11 desktops: a lost display ends the game.
-#include "game/Platform.h"
+#include "platform/Platform.h"
 
 #include <X11/Xlib.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // PlatformWindows.cpp -- the platform on Windows: failures in a message box, the desktop's display mode
 // given back at shut-down.
-#include "game/Platform.h"
+#include "platform/Platform.h"
 
 #include <windows.h>
 

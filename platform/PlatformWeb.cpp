@@ -1,6 +1,6 @@
 // PlatformWeb.cpp -- the platform in a web browser: the page shows a failure, and the few SDL 1.2 calls
 // that Emscripten's imitation lacks or does not do (key state, colour key, the frame's pause) are ours.
-#include "game/Platform.h"
+#include "platform/Platform.h"
 
 #include <SDL.h>
 #include <emscripten.h>
