@@ -3,28 +3,10 @@
 // localhost and at 10 Mbit/s with 40 ms latency (Chromium's network emulation), each from a cold cache;
 // and the frames a second it then plays.
 // Usage: node bench/web_start.mjs SITE_DIR [RUNS]   (default 5). Prints one line a run and the medians.
-import { createRequire } from "node:module";
-import fs from "node:fs";
-import http from "node:http";
-import path from "node:path";
+import { launch, serve } from "../tools/chromium.mjs";
 
-const { chromium } = createRequire(new URL("../tests/browser/", import.meta.url))("playwright-core");
 const [site, runs = 5] = process.argv.slice(2);
-let sent = 0;
-const server = http.createServer((request, response) => {
-  const file = path.join(site, decodeURIComponent(request.url.split("?")[0]).replace(/\/$/, "/index.html"));
-  fs.readFile(file, (error, data) => {
-    if (error) return response.writeHead(404).end();
-    sent += data.length;
-    response.writeHead(200, { "Content-Length": data.length }).end(data);
-  });
-}).listen(0, "127.0.0.1");
-await new Promise((resolve) => server.on("listening", resolve));
-const browser = await chromium.launch({
-  executablePath: "/usr/bin/chromium",
-  args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
-         "--disable-background-networking", "--disable-component-update", "--disable-quic"],
-});
+const server = await serve(site), browser = await launch();
 const median = (xs) => [...xs].sort((a, b) => a - b)[xs.length >> 1];
 for (const [name, network] of [["localhost", null], ["10 Mbit/s, 40 ms", { latency: 40, downloadThroughput: 10e6 / 8, uploadThroughput: 10e6 / 8 }]]) {
   const times = [], rates = [];
@@ -32,8 +14,8 @@ for (const [name, network] of [["localhost", null], ["10 Mbit/s, 40 ms", { laten
     const context = await browser.newContext({ viewport: { width: 1024, height: 820 } });
     const page = await context.newPage();
     if (network) await (await context.newCDPSession(page)).send("Network.emulateNetworkConditions", { offline: false, ...network });
-    sent = 0;
-    await page.goto(`http://127.0.0.1:${server.address().port}/`);
+    server.sent = 0;
+    await page.goto(server.url);
     times.push(await (await page.waitForFunction("window.Module && Module.frames > 0 && (Module.firstFrame || performance.now())", null, { timeout: 60000 })).jsonValue());
     // Then, from localhost, the pace of play over two seconds (the game's pause caps it near 100 a second).
     if (!network) {
@@ -41,10 +23,10 @@ for (const [name, network] of [["localhost", null], ["10 Mbit/s, 40 ms", { laten
       await page.waitForTimeout(2000);
       rates.push((await page.evaluate("Module.frames") - first) / 2);
     }
-    console.log(`${name}: ${sent} bytes, first frame at ${Math.round(times.at(-1))} ms`);
+    console.log(`${name}: ${server.sent} bytes, first frame at ${Math.round(times.at(-1))} ms`);
     await context.close();
   }
-  console.log(`median ${name}: ${sent} bytes, first frame at ${Math.round(median(times))} ms` +
+  console.log(`median ${name}: ${server.sent} bytes, first frame at ${Math.round(median(times))} ms` +
               (rates.length ? `, ${median(rates)} frames a second` : ""));
 }
 await browser.close();

@@ -1,15 +1,10 @@
 // driver.mjs -- Debian's chromium, headless, for tests/binary_test.py: one JSON command a line on standard
 // input, one JSON answer a line on standard output. Usage: node driver.mjs URL
-import { chromium } from "playwright-core";
 import readline from "node:readline";
+import { launch } from "../../tools/chromium.mjs";
 
 const [url] = process.argv.slice(2);
-// No network but loopback here: the background services would only knock on closed doors.
-const browser = await chromium.launch({
-  executablePath: "/usr/bin/chromium",
-  args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
-         "--disable-background-networking", "--disable-component-update", "--disable-quic"],
-});
+const browser = await launch();
 let context, page, cdp, errors;
 
 // A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
