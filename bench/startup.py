@@ -30,11 +30,10 @@ def read(path):
 
 def main():
     starts, first_peak, later_peak = [], [], []
-    with Display() as private:
-        display = private.env["DISPLAY"]
+    with Display() as display:
         for run in range(runs):
             out = tempfile.mktemp(prefix="driftrock-bench-")
-            env = dict(os.environ, DISPLAY=display, LD_PRELOAD=os.path.join(build, "bench", "libfirst_frame_shim.so"),
+            env = dict(display.env, LD_PRELOAD=os.path.join(build, "bench", "libfirst_frame_shim.so"),
                        DRIFTROCK_BENCH_OUT=out, DRIFTROCK_BENCH_FRAMES=str(frames))
             t0 = time.monotonic_ns()
             game = subprocess.Popen([os.path.join(build, "driftrock")], cwd=data, env=env)

@@ -380,6 +380,16 @@ struct Placed {
     double x, y, w, h, angle;
 };
 
+// The game's own sprites at the sizes it reads them, drawn once for every scene.
+struct Art {
+    Image craft = ship(128), rock = asteroid(128), exhaust = ball(32), shot = bullet(8, 32);
+};
+const Art& art()
+{
+    static const Art drawn;
+    return drawn;
+}
+
 Image scene(int w, int h, double sx, double sy, double zoom, const std::vector<Placed>& sprites)
 {
     static const Image sky = starfield(1024);
@@ -409,13 +419,13 @@ Image scene(int w, int h, double sx, double sy, double zoom, const std::vector<P
 // The picture a shared link shows: the ship thrusting past rocks of every size, firing. RGB.
 Image preview()
 {
-    static const Image shipImg = ship(128), rock = asteroid(128), ballImg = ball(32), shot = bullet(8, 32);
-    std::vector<Placed> s = {{&rock, 470, 95, 150, 150, 20}, {&rock, 520, 250, 90, 90, 200},
-                             {&rock, 405, 215, 55, 55, 95}, {&rock, 95, 70, 70, 70, 300}, {&rock, 560, 30, 40, 40, 45}};
-    for (int i = 0; i < 6; i++) s.push_back({&ballImg, 190.0 - 22 * i, 215.0 + 14 * i, 20.0 - 2 * i, 20.0 - 2 * i, 0});
-    s.push_back({&shipImg, 232, 185, 84, 84, 58});
-    s.push_back({&shot, 318, 132, 7, 26, 58});
-    s.push_back({&shot, 360, 106, 7, 26, 58});
+    const Art& a = art();
+    std::vector<Placed> s = {{&a.rock, 470, 95, 150, 150, 20}, {&a.rock, 520, 250, 90, 90, 200},
+                             {&a.rock, 405, 215, 55, 55, 95}, {&a.rock, 95, 70, 70, 70, 300}, {&a.rock, 560, 30, 40, 40, 45}};
+    for (int i = 0; i < 6; i++) s.push_back({&a.exhaust, 190.0 - 22 * i, 215.0 + 14 * i, 20.0 - 2 * i, 20.0 - 2 * i, 0});
+    s.push_back({&a.craft, 232, 185, 84, 84, 58});
+    s.push_back({&a.shot, 318, 132, 7, 26, 58});
+    s.push_back({&a.shot, 360, 106, 7, 26, 58});
     return scene(600, 315, 180, 300, 1.2, s);
 }
 
@@ -423,21 +433,21 @@ Image preview()
 // of rocks, trailing exhaust; and its header picture (150 x 57): the ship firing at a rock.
 Image installerSide()
 {
-    static const Image shipImg = ship(128), rock = asteroid(128), ballImg = ball(32), shot = bullet(8, 32);
-    std::vector<Placed> s = {{&rock, 30, 290, 90, 90, 10}, {&rock, 135, 262, 64, 64, 140}, {&rock, 118, 40, 44, 44, 250},
-                             {&rock, 20, 150, 30, 30, 80}};
-    for (int i = 0; i < 6; i++) s.push_back({&ballImg, 74.0 + 4 * i, 200.0 + 17 * i, 16.0 - 1.6 * i, 16.0 - 1.6 * i, 0});
-    s.push_back({&shipImg, 70, 160, 64, 64, -12});
-    s.push_back({&shot, 62, 96, 6, 22, -12});
-    s.push_back({&shot, 56, 62, 6, 22, -12});
+    const Art& a = art();
+    std::vector<Placed> s = {{&a.rock, 30, 290, 90, 90, 10}, {&a.rock, 135, 262, 64, 64, 140},
+                             {&a.rock, 118, 40, 44, 44, 250}, {&a.rock, 20, 150, 30, 30, 80}};
+    for (int i = 0; i < 6; i++) s.push_back({&a.exhaust, 74.0 + 4 * i, 200.0 + 17 * i, 16.0 - 1.6 * i, 16.0 - 1.6 * i, 0});
+    s.push_back({&a.craft, 70, 160, 64, 64, -12});
+    s.push_back({&a.shot, 62, 96, 6, 22, -12});
+    s.push_back({&a.shot, 56, 62, 6, 22, -12});
     return scene(164, 314, 600, 120, 1.0, s);
 }
 
 Image installerHeader()
 {
-    static const Image shipImg = ship(128), rock = asteroid(128), shot = bullet(8, 32);
-    return scene(150, 57, 300, 700, 1.0, {{&shipImg, 34, 31, 40, 40, 90}, {&shot, 72, 31, 5, 16, 90},
-                                           {&rock, 122, 28, 44, 44, 30}});
+    const Art& a = art();
+    return scene(150, 57, 300, 700, 1.0, {{&a.craft, 34, 31, 40, 40, 90}, {&a.shot, 72, 31, 5, 16, 90},
+                                           {&a.rock, 122, 28, 44, 44, 30}});
 }
 
 // --- file formats ---------------------------------------------------------------------------------

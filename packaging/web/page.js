@@ -111,9 +111,11 @@ var Module = {
   // Called once a frame, after it has read its keys.
   frameDone() {
     tapped = 0;
-    if (!Module.frames) Module.firstFrame = performance.now();  // for the start-up benchmark
+    if (!Module.frames) {  // the first: the picture is up (and the start-up benchmark's moment)
+      Module.firstFrame = performance.now();
+      $("loading").hidden = true;
+    }
     Module.frames = (Module.frames || 0) + 1;
-    $("loading").hidden = true;
   },
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
