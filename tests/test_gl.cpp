@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -40,13 +41,14 @@ public:
         glClear(GL_COLOR_BUFFER_BIT);
         drawTexturedQuad(640, 512, 0, 1280, 1024, 0);
     }
-    // Whether the pixel at a world position is `want`, give or take a 5-6-5 window's steps.
-    static ::testing::AssertionResult shows(Rgb want, float wx, float wy)
+    // Whether the pixel at a world position is `want`, give or take a 5-6-5 window's steps, or the
+    // steps of a picture's own narrower channels (`slack`).
+    static ::testing::AssertionResult shows(Rgb want, float wx, float wy, int slack = 8)
     {
         glFinish();
         unsigned char p[4] = {0, 0, 0, 0};
         glReadPixels((int)(wx * 0.8f), 767 - (int)(wy * 0.75f), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-        if (std::abs(want.r - p[0]) <= 8 && std::abs(want.g - p[1]) <= 8 && std::abs(want.b - p[2]) <= 8)
+        if (std::abs(want.r - p[0]) <= slack && std::abs(want.g - p[1]) <= slack && std::abs(want.b - p[2]) <= slack)
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "at (" << wx << ", " << wy << ") want " << want.r << "," << want.g
                                              << "," << want.b << " got " << +p[0] << "," << +p[1] << "," << +p[2];
@@ -62,8 +64,9 @@ TEST_F(Gl, StartsEvenThoughNoVisualHasSixteenBitChannels)
 TEST_F(Gl, UnusualLayoutsAreCopiedIntoPlace)
 {
     // Alpha in the first byte, then red, green, blue: no GL format takes it as it lies. Then a red channel
-    // of four bits (it widens to 0xf0), though the other channels sit as in R, G, B, A bytes.
-    Uint32 cases[][5] = {{0xff00, 0xff0000, 0xff000000, 0xff, 255}, {0xf, 0xff00, 0xff0000, 0xff000000, 240}};
+    // of four bits, though the other channels sit as in R, G, B, A bytes: its full red shows as full
+    // within a step of four bits (classic SDL widens 0xf to 0xf0, the compatibility library to 0xff).
+    Uint32 cases[][5] = {{0xff00, 0xff0000, 0xff000000, 0xff, 8}, {0xf, 0xff00, 0xff0000, 0xff000000, 4}};
     for (Uint32* m : cases) {
         SDL_Surface* odd = SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 32, m[0], m[1], m[2], m[3]);
         SDL_FillRect(odd, nullptr, SDL_MapRGBA(odd->format, 255, 0, 0, 255));
@@ -75,7 +78,7 @@ TEST_F(Gl, UnusualLayoutsAreCopiedIntoPlace)
         SDL_FreeSurface(odd);
         backdrop();
         drawTexturedQuad(640, 512, 0, 100, 100, tex);
-        EXPECT_TRUE(shows(Rgb{(int)m[4], 0, 0}, 640, 512)) << std::hex << m[0];
+        EXPECT_TRUE(shows(Rgb{255, 0, 0}, 640, 512, std::max(8, 256 >> m[4]))) << std::hex << m[0];
     }
 }
 
@@ -145,8 +148,9 @@ TEST_F(Gl, PicturesShowAsInTheirFilesOrFailCleanly)
         s.load((IMAGES + name).c_str());
         EXPECT_EQ(nullptr, s.image);
         EXPECT_EQ(nullptr, s.surface);
-        EXPECT_EQ(angle == "fail", s.texture == 4321u);
-        if (angle == "fail") continue;
+        bool mayFail = angle == "maybe" && words >> angle;  // one SDL runtime reads it, the other refuses it
+        if (!mayFail || s.texture != 4321u) EXPECT_EQ(angle == "fail", s.texture == 4321u);
+        if (angle == "fail" || s.texture == 4321u) continue;
         s.x = 640, s.y = 512, s.w = 512, s.h = 512, s.angle = std::stof(angle);
         backdrop();
         s.draw();

@@ -1,24 +1,45 @@
 #!/bin/sh
-# dev.sh -- one command to set up a Debian machine, build Driftrock, and play it or test it.
+# dev.sh -- one command to set up a Debian machine (12 or 13), build Driftrock, and play it or test it.
 # Usage: tools/dev.sh play | test | build | package | windows | web
 #   test: the whole suite in six build trees: plain (with Valgrind, both SDL runtimes, Wayland and
 #   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
 #   clang with libFuzzer on the picture loader, arm64 under qemu-user, 64-bit Windows under wine,
-#   and the browser (WebAssembly under Node.js, the page in chromium); then one total line.
+#   and the browser (WebAssembly under Node.js, the page in chromium); on Debian 12 also the trees
+#   whose toolchains and libraries differ on Debian 13, in a minimal Debian 13 system
+#   (tools/debian_chroot.sh); then one total line.
 #   windows: the Windows ZIP and installer, in build-windows/.
 #   web: the web page's folder, build-web/site/.
+# For tools/debian_chroot.sh: packages TREE... (the names the trees need), setup TREE... (installs
+# them, and the browser driver), trees TREE... (builds and tests them, with no download).
 set -eu
 cd "$(dirname "$0")/.."
 
-# What building and playing need, and what the tests add; all from Debian's archive.
+# What building and playing need, and what each test tree adds; all from Debian's archive, by names
+# that Debian 12 and 13 both have (version-free where a name carries a version).
 GAME_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libx11-dev libgl-dev libgl1-mesa-dri"
 # The Windows build: the cross compiler, NSIS, and dpkg-source to unpack Debian's SDL source.
 WINDOWS_PACKAGES="cmake make python3 mingw-w64 nsis dpkg-dev"
 # The browser build: Debian's Emscripten (with its Node.js).
 WEB_PACKAGES="cmake make python3 emscripten"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemagick valgrind tmux weston \
-clang libclang-rt-14-dev libsdl1.2-compat lintian desktop-file-utils appstream \
-g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64 x11-utils wine64 $WINDOWS_PACKAGES $WEB_PACKAGES chromium"
+libsdl1.2-compat lintian desktop-file-utils appstream x11-utils dpkg-dev"
+ALL_TREES="plain asan fuzz arm64 windows web"
+# The trees whose compilers, SDL runtimes, sanitizers or Emscripten differ between Debian 12 and 13.
+DEBIAN13_TREES="plain asan fuzz web"
+
+# packages TREE...: what the game and those trees' tests need.
+packages() {
+    list="$GAME_PACKAGES $TEST_PACKAGES"
+    for t in "$@"; do
+        case $t in
+            fuzz) list="$list clang libclang-rt-dev" ;;
+            arm64) list="$list g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64" ;;
+            windows) list="$list $WINDOWS_PACKAGES wine64" ;;
+            web) list="$list $WEB_PACKAGES chromium" ;;
+        esac
+    done
+    echo $list | tr ' ' '\n' | sort -u | tr '\n' ' '
+}
 
 # installed PACKAGE: whether dpkg has it installed.
 installed() {
@@ -47,8 +68,8 @@ build() {
     shift
     extras=OFF
     installed libgtest-dev && installed libbenchmark-dev && extras=ON
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@"
-    cmake --build "$dir" -j "$(nproc)"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@" &&
+        cmake --build "$dir" -j "$(nproc)"
 }
 
 # check DIR [CTEST OPTIONS...]: runs one tree's tests and adds its counts to the totals.
@@ -65,39 +86,93 @@ check() {
     failed=$((failed + bad))
 }
 
+# build_tree NAME: builds one test tree.
+build_tree() {
+    case $1 in
+        # The package is tested complete: with a homepage, the publisher's or a reserved stand-in.
+        plain) build build -DDRIFTROCK_TESTS=ON -DDRIFTROCK_BENCH=ON \
+            -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE:-https://driftrock.example/}" ;;
+        asan) build build-asan -DDRIFTROCK_SANITIZE=ON -DDRIFTROCK_TESTS=ON ;;
+        fuzz) CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON ;;
+        arm64) build build-arm64 -DCMAKE_TOOLCHAIN_FILE=tools/aarch64.cmake ;;
+        windows) build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake ;;
+        web) build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake ;;
+        *) echo "dev.sh: no tree named $1" >&2; return 2 ;;
+    esac
+}
+
+# setup TREE...: installs what those trees need, and the browser tests' driver: playwright-core,
+# pinned by its lockfile (it drives Debian's chromium).
+setup() {
+    install_missing $(packages "$@")
+    case " $* " in
+        *" web "*)
+            command -v npm >/dev/null || install_missing npm
+            (cd tests/browser && npm ci --no-audit --no-fund) ;;
+    esac
+}
+
+# trees TREE...: each tree built and tested in turn (two tests at a time where they allow it); a tree
+# that fails to build counts as one failure, and the next goes on.
+trees() {
+    for t in "$@"; do
+        if build_tree "$t"; then
+            case $t in
+                plain) check build -j 2 ;;
+                asan) check build-asan -j 2 ;;
+                *) check "build-$t" ;;
+            esac
+        else
+            echo "$t: the build failed"
+            failed=$((failed + 1))
+        fi
+    done
+}
+
 case "${1:-}" in
     play)
         install_missing $GAME_PACKAGES
-        build build
+        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
         cd data && exec ../build/driftrock
         ;;
     test)
-        install_missing $GAME_PACKAGES $TEST_PACKAGES
-        build build -DDRIFTROCK_TESTS=ON -DDRIFTROCK_BENCH=ON
-        check build -j 2
-        build build-asan -DDRIFTROCK_SANITIZE=ON -DDRIFTROCK_TESTS=ON
-        check build-asan -j 2
-        CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON
-        check build-fuzz
-        build build-arm64 -DCMAKE_TOOLCHAIN_FILE=tools/aarch64.cmake
-        check build-arm64
-        build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
-        check build-windows
-        # The browser tests' driver: playwright-core, pinned by its lockfile (it drives Debian's chromium).
-        command -v npm >/dev/null || install_missing npm
-        (cd tests/browser && npm ci --no-audit --no-fund)
-        build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake
-        check build-web
+        setup $ALL_TREES
+        trees $ALL_TREES
+        # On Debian 12, the same trees again on Debian 13, the current stable release.
+        . /etc/os-release
+        if [ "$VERSION_ID" = 12 ] && [ "${DRIFTROCK_DEBIAN13:-yes}" != no ]; then
+            if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi  # mounts and namespaces need root
+            $sudo tools/debian_chroot.sh trixie $DEBIAN13_TREES 2>&1 | tee build-debian13.log || true
+            line=$(sed -n 's/^Total: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' build-debian13.log | tail -n 1)
+            set -- ${line:-0 1}
+            passed=$((passed + $1))
+            failed=$((failed + $2))
+            echo "Debian 13: $1 passed, $2 failed"
+        fi
+        echo "Total: $passed passed, $failed failed"
+        [ "$failed" -eq 0 ]
+        ;;
+    packages)
+        shift
+        packages "$@"
+        ;;
+    setup)
+        shift
+        setup "$@"
+        ;;
+    trees)
+        shift
+        trees "$@"
         echo "Total: $passed passed, $failed failed"
         [ "$failed" -eq 0 ]
         ;;
     build)
         install_missing $GAME_PACKAGES
-        build build
+        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
         ;;
     package)
         install_missing $GAME_PACKAGES
-        build build
+        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
         (cd build && cpack -G DEB)
         ;;
     windows)

@@ -6,8 +6,12 @@ extern "C" const char* __lsan_default_suppressions()
         // The cursor's frame table is made once at start-up and kept for the whole run, like every
         // texture; the process exit reclaims it.
         "leak:AnimatedSprite::setup\n"
-        // Xlib duplicates strings (the locale's and the display's names) that it never frees.
-        "leak:libX11.so\n";
+        // The system's libraries under SDL, wholly inside them: Xlib duplicates strings (the locale's
+        // and the display's names) that it never frees; Mesa's GLX and D-Bus (which SDL2 loads under
+        // the compatibility library) keep per-process tables until the exit reclaims them.
+        "leak:libX11.so\n"
+        "leak:libGLX_mesa.so\n"
+        "leak:libdbus-1.so\n";
 }
 
 // Quiet about the suppressions themselves; report only what fails.
