@@ -91,6 +91,11 @@ class Session(Display):
                                              env=dict(self.env, XDG_RUNTIME_DIR=runtime), stderr=subprocess.DEVNULL)
                 wait_for(lambda: os.path.exists(os.path.join(runtime, "driftrock")), 30, "weston did not start")
                 game_env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="driftrock", SDL_VIDEODRIVER="wayland")
+                # Under the sanitizers, SDL2's Wayland libraries (libdecor, EGL) are unloaded before
+                # LeakSanitizer reports, so their leaks cannot be told from ours: leaks are checked in
+                # the X11 sessions, which run the same game code.
+                if "libasan" in game_env.get("LD_PRELOAD", ""):
+                    game_env["ASAN_OPTIONS"] = "detect_leaks=0"
                 del game_env["DISPLAY"]
                 search = ["--class", "^Weston Compositor$"]
             if self.wine:  # the relay trace goes to a file, read while the game runs
@@ -250,7 +255,8 @@ def test_play_on_wayland_it_shows_plays_and_ends_with_its_compositor():
     with Session(wayland=True) as s:
         s.shows_starfield()
         s.escape()
-        assert s.finish()[0] == 0
+        ended = s.finish()
+        assert ended[0] == 0, ended
     with Session(wayland=True) as s:
         print("  gone %.2f s after its compositor, status %d" % s.ends_with(s.compositor)[::-1])
 
@@ -338,7 +344,7 @@ def test_package_installs_into_a_prefix_with_a_space():
                 ["share/icons/hicolor/%dx%d/apps/driftrock.png" % (n, n) for n in (48, 64, 128)]:
             assert os.path.exists(os.path.join(prefix, path)), path
         assert not ok("desktop-file-validate", os.path.join(prefix, "share/applications/driftrock.desktop")).strip()
-        metainfo = os.path.join(prefix, "share/metainfo/driftrock.metainfo.xml")
+        metainfo = os.path.join(prefix, "share/metainfo/org.driftrock.driftrock.metainfo.xml")
         ok("appstreamcli", "validate", "--no-net", "--pedantic", metainfo)
         assert [u.text for u in ET.parse(metainfo).iter("url")] == ([homepage()] if homepage() else []), homepage()
         plays_installed(os.path.join(prefix, "games/driftrock"), os.path.join(prefix, "share/games/driftrock"))
