@@ -5,8 +5,12 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-// Nothing to watch: the page outlives the game.
-void platformBeforeVideo() {}
+// Nothing to watch: the page outlives the game. The browser gets a turn between the runtime's start
+// and the making of the picture's context, each a task of its own on a slow phone.
+void platformBeforeVideo()
+{
+    if (emscripten_has_asyncify()) emscripten_sleep(0);
+}
 
 // The page has no terminal: it shows the message over the picture.
 void platformShowFailure(const char* message)
@@ -59,8 +63,17 @@ int SDL_SetColorKey(SDL_Surface* surface, int flag, Uint32 key)
 // The browser decodes a picture into R, G, B, A bytes, which its own SDL_DisplayFormatAlpha cannot
 // convert. The copy keeps those bytes; a pixel of the key colour becomes transparent black, as SDL
 // 1.2's conversion leaves it.
+// Start-up loads some 140 pictures, one conversion each: the page hears of each (its progress bar
+// moves), and every 100 ms of them the browser gets a turn (Asyncify, where the program has it), so that
+// the page answers touches meanwhile; nothing the game reads changes.
 SDL_Surface* SDL_DisplayFormatAlpha(SDL_Surface* image)
 {
+    static double turn = 0;
+    EM_ASM({ if (Module.startupStep) Module.startupStep(); });
+    if (emscripten_has_asyncify() && emscripten_get_now() - turn > 100) {
+        emscripten_sleep(0);
+        turn = emscripten_get_now();
+    }
     const SDL_PixelFormat* f = image->format;
     if (f->BytesPerPixel != 4) return nullptr;
     SDL_Surface* copy = SDL_CreateRGBSurface(SDL_SWSURFACE, image->w, image->h, 32, f->Rmask, f->Gmask, f->Bmask, f->Amask);

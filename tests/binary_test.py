@@ -315,6 +315,10 @@ def test_pictures_have_power_of_two_sides_and_exact_magenta_only_where_transpare
         # (nothing cut off at the edge).
         surround = keyed > len(rgb) / 10 and all(rgb[i] == b"\xff\x00\xff" for i in (0, w - 1, -w, -1))
         assert keyed == 0 if path.endswith("starfield.bmp") else surround, path
+    # The web app's maskable icon: outside the middle circle that a home screen may keep, only the sky.
+    icon = subprocess.run(["convert", SOURCE + "/icons/driftrock-maskable-512.png", "rgb:-"], capture_output=True, check=True).stdout
+    outside = [icon[i * 3:i * 3 + 2] for i in range(512 * 512) if (i % 512 - 255.5) ** 2 + (i // 512 - 255.5) ** 2 > 205 ** 2]
+    assert max(max(rg) for rg in outside) <= 41, "the ship or the rock reaches past the safe zone"
 
 
 def plays_installed(launcher, pictures):
@@ -380,6 +384,7 @@ class Site(http.server.SimpleHTTPRequestHandler):
     # The page's folder as a server that compresses nothing serves it, counting the bytes it sends; a file
     # named in the server's `broken` answers 404, or ("cut") its connection drops after one byte.
     def do_GET(self):
+        self.directory = self.server.site  # the folder it serves now (a test may publish another build)
         how = self.server.broken.get(self.path.lstrip("/"))
         if how == "cut":  # HTTP/1.0: the connection closes with the answer
             self.send_response(200)
@@ -388,7 +393,8 @@ class Site(http.server.SimpleHTTPRequestHandler):
         return self.send_error(404) if how else super().do_GET()
 
     def copyfile(self, source, out):
-        self.server.sent += out.write(source.read())
+        sent = out.write(source.read())  # counted once written: downloads run side by side
+        self.server.sent += sent
 
     log_message = lambda *args: None  # noqa: E731
 
@@ -404,7 +410,7 @@ class Browser(Session):
         self.page, self.window, self.data = page, "page", os.path.join(SOURCE, "data")
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Site, directory=DATA))
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
-        self.server.broken, self.server.sent = broken or {}, 0
+        self.server.broken, self.server.sent, self.server.site = broken or {}, 0, DATA
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def __enter__(self):
@@ -581,8 +587,65 @@ def test_browser_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_g
         s.call("goto")
         assert "(page.js)" in s.message() and s.js("!again.hidden")
         s.server.broken.clear()
-        s.call("goto", init="HTMLCanvasElement.prototype.getContext = () => null")  # a browser with no WebGL
+        # A browser with no WebGL (and no OffscreenCanvas, so that the page asks on its own thread).
+        s.call("goto", init="HTMLCanvasElement.prototype.getContext = () => null; delete window.OffscreenCanvas")
         assert "WebGL" in s.message() and s.frames() == 0
+
+
+def test_browser_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_cache_hold():
+    with Browser() as s, tempfile.TemporaryDirectory(prefix="driftrock-site-") as tmp:
+        s.plays()
+        # Installable: the browser finds nothing missing (but the test profile's own incognito), and every
+        # icon the manifest names is its size.
+        errors = s.call("cdp", method="Page.getInstallabilityErrors")["installabilityErrors"]
+        assert [e for e in errors if e["errorId"] != "in-incognito"] == [] == s.call("cdp", method="Page.getAppManifest")["errors"], errors
+        app = s.js("fetch('driftrock.webmanifest').then(r => r.json())")
+        assert (app["display"], app["orientation"], app["categories"], app["start_url"]) == ("fullscreen", "landscape", ["games"], ".")
+        for icon in app["icons"] + [{"src": "driftrock-180.png", "sizes": "180x180"}]:
+            size = s.js("fetch(%r).then(r => r.blob()).then(createImageBitmap).then(b => b.width + 'x' + b.height)" % icon["src"])
+            assert size == icon["sizes"], (icon, size)
+        # The back/forward cache keeps the page, which comes back playing.
+        s.js("window.kept = 1")
+        s.call("visit", at="driftrock.png")
+        why = s.call("back")
+        assert s.js("window.kept") == 1, why
+        s.plays()
+        # After one visit the worker holds every file, and a reload plays with the network off.
+        wait_for(lambda: s.js("caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys()))))"
+                              ".then(all => all.map(keys => keys.length))") == [8], 60, "the files are not kept")
+        s.call("offline", on=True)
+        s.call("visit")
+        s.plays()
+        s.call("offline", on=False)
+        # A second build at the same address: the visit that finds it plays the first, and the next the
+        # second, whose cache is then the only one.
+        first, second = s.js("caches.keys()"), os.path.join(tmp, "site")
+        shutil.copytree(DATA, second)
+        with open(os.path.join(second, "page.css"), "a") as css:
+            css.write("body { --build: 2; }\n")
+        ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", second)
+        s.server.site = second
+        build = "getComputedStyle(document.body).getPropertyValue('--build').trim()"
+        s.call("visit")
+        s.plays()
+        assert s.js(build) == ""
+        wait_for(lambda: len(set(s.js("caches.keys()")) - set(first)) == 1 == len(s.js("caches.keys()")), 60, "not replaced")
+        s.call("visit")
+        assert s.js(build) == "2"
+        # Published with its address given, the link preview and the app name absolute addresses.
+        shutil.copytree(DATA, tmp + "/public")
+        ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", tmp + "/public", "https://driftrock.example/play")
+        app = json.load(open(tmp + "/public/driftrock.webmanifest"))
+        addresses = [app["start_url"], app["scope"]] + [i["src"] for i in app["icons"]]
+        assert all(a.startswith("https://driftrock.example/play/") for a in addresses), addresses
+        assert 'content="https://driftrock.example/play/driftrock-preview.png"' in open(tmp + "/public/index.html").read()
+        # With the worker in place, a file neither kept (nor in the browser's own cache) nor on the server
+        # is still named.
+        s.js("caches.keys().then(k => Promise.all(k.map(n => caches.delete(n))))")
+        s.call("cdp", method="Network.clearBrowserCache")
+        s.server.broken["driftrock.data.gz"] = 404
+        s.call("visit")
+        assert "(driftrock.data.gz)" in s.message() and s.js("!!navigator.serviceWorker.controller")
 
 
 def registry(pattern):  # the prefix's registry lines (keys and values) that name PATTERN, as wine saved them

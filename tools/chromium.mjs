@@ -9,11 +9,17 @@ import path from "node:path";
 const { chromium } = createRequire(new URL("../tests/browser/", import.meta.url))("playwright-core");
 
 // Software WebGL (SwiftShader); no network but loopback here, so the background services stay off.
+// The back/forward cache on, as a player's browser has it.
 export const launch = () => chromium.launch({
   executablePath: "/usr/bin/chromium",
+  ignoreDefaultArgs: ["--disable-back-forward-cache"],
   args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
          "--disable-background-networking", "--disable-component-update", "--disable-quic"],
 });
+
+// The types a static server gives the page's files (a service worker's script must come as JavaScript).
+const TYPES = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".png": "image/png",
+                ".webmanifest": "application/manifest+json", ".gz": "application/gzip" };
 
 // SITE on 127.0.0.1 at a free port: the server, its address, and server.sent, the bytes sent so far.
 export async function serve(site) {
@@ -22,7 +28,8 @@ export async function serve(site) {
     fs.readFile(file, (error, data) => {
       if (error) return response.writeHead(404).end();
       server.sent += data.length;
-      response.writeHead(200, { "Content-Length": data.length }).end(data);
+      const type = TYPES[path.extname(file)] || "application/octet-stream";
+      response.writeHead(200, { "Content-Length": data.length, "Content-Type": type }).end(data);
     });
   }).listen(0, "127.0.0.1");
   server.sent = 0;

@@ -1,5 +1,6 @@
 // make_images.cpp -- draws every picture the game reads, and its desktop icons, from fixed seeds.
-// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png,
+// Usage: make_images ROOT   writes ROOT/data/*.bmp, ROOT/data/a1/c1..c7.bmp, ROOT/icons/driftrock-N.png
+//        (N 48, 64, 128 for the desktop, 192, 512 and maskable-512, 180 for the web page),
 //        ROOT/icons/driftrock.ico (Windows), ROOT/icons/driftrock-preview.png (a shared link's picture) and
 //        ROOT/icons/installer-side.bmp and installer-header.bmp (the Windows installer's pages).
 // Standard library only. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
@@ -13,6 +14,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "Deflate.h"
 
 namespace {
 
@@ -342,17 +345,25 @@ bool sample(const Image& img, double u, double v, Colour& c)
 }
 
 // The desktop icon: a dark rounded badge with stars, a rock, and the ship climbing past it. RGBA.
-std::vector<uint8_t> icon(int size)
+// `fullBleed`: the sky fills the whole square and the rock and ship shrink into the middle circle of
+// 0.4 of the side's radius, with the stars, for a home screen that cuts its own shape (a web app's
+// maskable icon, an iPhone's); outside that circle there is only sky.
+std::vector<uint8_t> icon(int size, bool fullBleed = false)
 {
     Image shipImg = ship(128), rockImg = asteroid(128);
     std::vector<uint8_t> out((size_t)size * size * 4);
     const int n = 4;
+    const double shrink = fullBleed ? 0.78 : 1.0;
     const Shader badge = [&](double u, double v, Colour& c) {
         double qx = std::max(std::fabs(u - 0.5) - 0.32, 0.0), qy = std::max(std::fabs(v - 0.5) - 0.32, 0.0);
-        if (std::hypot(qx, qy) > 0.15) return false;  // rounded square
+        if (!fullBleed && std::hypot(qx, qy) > 0.15) return false;  // rounded square
         c = mix(rgb(10, 14, 40), rgb(40, 20, 70), v);
-        double st = unit((uint32_t)(u * 40), (uint32_t)(v * 40), 3);
-        if (st > 0.93) c = add(c, scale(rgb(255, 255, 255), 0.5 * (st - 0.93) / 0.07));
+        // A star in some of the cells of a 40 x 40 grid: a round dot at the cell's centre.
+        double cellU = std::floor(u * 40), cellV = std::floor(v * 40), st = unit((uint32_t)cellU, (uint32_t)cellV, 3);
+        bool dot = std::hypot(u - (cellU + 0.5) / 40, v - (cellV + 0.5) / 40) < 0.0075;
+        bool safe = !fullBleed || std::hypot(u - 0.5, v - 0.5) < 0.38;
+        if (st > 0.93 && dot && safe) c = add(c, scale(rgb(255, 255, 255), 0.5 + 0.5 * (st - 0.93) / 0.07));
+        u = 0.5 + (u - 0.5) / shrink, v = 0.5 + (v - 0.5) / shrink;
         Colour s;
         if (sample(rockImg, (u - 0.12) / 0.42, (v - 0.47) / 0.42, s)) c = s;
         // The ship, turned 35 degrees clockwise, climbing to the upper right.
@@ -495,26 +506,33 @@ uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
     return ~crc;
 }
 
-// RGBA (or RGB) PNG with its image data in stored (uncompressed) deflate blocks: no compressor needed.
+// RGBA (or RGB) PNG: each row with the filter that leaves it the smallest differences, compressed.
 std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba, int channels = 4)
 {
     std::vector<uint8_t> raw;
-    size_t row = (size_t)w * channels;
+    const size_t row = (size_t)w * channels;
+    const std::vector<uint8_t> none(row, 0);
     for (int y = 0; y < h; y++) {
-        raw.push_back(0);  // filter: none
-        raw.insert(raw.end(), rgba.begin() + y * row, rgba.begin() + (y + 1) * row);
+        const uint8_t *cur = &rgba[y * row], *up = y ? &rgba[(y - 1) * row] : none.data();
+        std::vector<uint8_t> best;
+        long bestCost = -1;
+        for (int filter = 0; filter < 5; filter++) {
+            std::vector<uint8_t> line = {(uint8_t)filter};
+            long cost = 0;
+            for (size_t i = 0; i < row; i++) {
+                int a = i >= (size_t)channels ? cur[i - channels] : 0, b = up[i];
+                int c = i >= (size_t)channels ? up[i - channels] : 0, p = a + b - c;
+                int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                int predict[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
+                uint8_t v = (uint8_t)(cur[i] - predict[filter]);
+                line.push_back(v);
+                cost += v < 128 ? v : 256 - v;
+            }
+            if (bestCost < 0 || cost < bestCost) best.swap(line), bestCost = cost;
+        }
+        raw.insert(raw.end(), best.begin(), best.end());
     }
-    std::vector<uint8_t> z = {0x78, 0x01};
-    for (size_t at = 0; at < raw.size(); at += 65535) {
-        uint32_t len = (uint32_t)std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + len == raw.size());
-        put(z, len, 2);
-        put(z, ~len & 0xffff, 2);
-        z.insert(z.end(), raw.begin() + at, raw.begin() + at + len);
-    }
-    uint32_t a = 1, b = 0;
-    for (uint8_t c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
-    put(z, b << 16 | a, 4, true);
+    std::vector<uint8_t> z = zlibCompress(raw);
 
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     auto chunk = [&out](const char* type, const std::vector<uint8_t>& data) {
@@ -600,7 +618,17 @@ int main(int argc, char** argv)
     for (int s : {48, 64, 128})
         ok = ok && writeFile(root + "/icons/driftrock-" + std::to_string(s) + ".png", png(s, s, icon(s)));
     ok = ok && writeIco(root + "/icons/driftrock.ico", {16, 24, 32, 48, 64, 256});
-    ok = ok && writeFile(root + "/icons/driftrock-preview.png", png(600, 315, preview().rgb, 3));
+    // The web page's icons: for a browser's tab and an installed app, and full-bleed for home screens
+    // that cut their own shape (maskable; Apple's touch icon, 180 pixels).
+    for (int s : {192, 512})
+        ok = ok && writeFile(root + "/icons/driftrock-" + std::to_string(s) + ".png", png(s, s, icon(s)));
+    ok = ok && writeFile(root + "/icons/driftrock-maskable-512.png", png(512, 512, icon(512, true)));
+    ok = ok && writeFile(root + "/icons/driftrock-180.png", png(180, 180, icon(180, true)));
+    // A shared link's picture, its channels in steps of 4 (which the eye cannot tell from the full
+    // picture) so that it packs into less than 100 KB.
+    std::vector<uint8_t> preview4 = preview().rgb;
+    for (uint8_t& v : preview4) v = (uint8_t)std::min(255, (v + 2) / 4 * 4);
+    ok = ok && writeFile(root + "/icons/driftrock-preview.png", png(600, 315, preview4, 3));
     ok = ok && writeBmp(root + "/icons/installer-side.bmp", installerSide()) &&
          writeBmp(root + "/icons/installer-header.bmp", installerHeader());
     if (!ok) {

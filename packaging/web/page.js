@@ -5,6 +5,15 @@
 const $ = (id) => document.getElementById(id);
 const canvas = $("canvas");
 
+// The browser's SDL listens for the page's unload, to turn it into a quit; the game has nothing to
+// keep, and an unload listener would keep the page out of the browser's back/forward cache.
+const listen = window.addEventListener;
+window.addEventListener = function (type, ...rest) {
+  if (type !== "unload") listen.call(this, type, ...rest);
+};
+canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+$("again").addEventListener("click", () => location.reload());
+
 // What the page says over the picture, with the one button that follows from it, if any.
 function say(text, button) {
   $("loading").hidden = true;
@@ -85,7 +94,8 @@ window.addEventListener("keydown", (e) => {
 // A click gives the game the keyboard back (after the page lost it to another element or window).
 canvas.addEventListener("mousedown", () => canvas.focus());
 
-if (document.fullscreenEnabled) {
+// (Installed as an app, the game opens full screen already: no button then.)
+if (document.fullscreenEnabled && !matchMedia("(display-mode: fullscreen)").matches) {
   $("fullscreen").hidden = false;
   $("fullscreen").onclick = () => document.documentElement.requestFullscreen().then(() => {
     if (touch && screen.orientation && screen.orientation.lock) screen.orientation.lock("landscape").catch(() => {});
@@ -114,9 +124,12 @@ var Module = {
     if (!Module.frames) {  // the first: the picture is up (and the start-up benchmark's moment)
       Module.firstFrame = performance.now();
       $("loading").hidden = true;
+      // Kept for offline play once the game is up, not while it starts.
+      setTimeout(() => keepForOffline().catch((e) => console.warn("No offline play:", e.message)));
     }
     Module.frames = (Module.frames || 0) + 1;
   },
+  startupStep() { $("progress").value += (100 - $("progress").value) * 0.03; },
   print: (text) => console.log(text),
   printErr: (text) => console.warn(text),
   setStatus() {},
@@ -134,12 +147,13 @@ var Module = {
 // --- Downloading: the three files at once, with progress; what failed is named, and tried again. ---
 const FILES = [["js", "driftrock.js.gz", "the game's script"], ["wasm", "driftrock.wasm.gz", "the game's program"],
                ["data", "driftrock.data.gz", "the game's pictures"]];
-const got = {}, sizes = {}, received = {};
+const got = {}, sizes = {}, received = {}, downloaded = {};  // unpacked by key; as downloaded by name
 
+// The bar's first 60 parts are the download, the rest the game's start-up, a step a picture.
 function progress() {
   const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
-  $("progress").max = sum(sizes) || 1;
-  $("progress").value = sum(received);
+  $("progress").max = 100;
+  $("progress").value = 60 * sum(received) / (sum(sizes) || 1);
 }
 
 async function download([key, file, what]) {
@@ -165,6 +179,7 @@ async function download([key, file, what]) {
   }
   let bytes = new Uint8Array(received[key]);
   chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
+  downloaded[file] = bytes;
   // Packed with gzip; a server that already unpacked it on the way (Content-Encoding) hands it over plain.
   if (bytes[0] === 0x1f && bytes[1] === 0x8b) {
     try {
@@ -195,22 +210,50 @@ async function load() {
 }
 $("retry").onclick = load;
 
-// A trial context, let go at once: the game's own comes later.
-function hasWebGL() {
-  const gl = document.createElement("canvas").getContext("webgl");
-  const lose = gl && gl.getExtension("WEBGL_lose_context");
-  if (lose) lose.loseContext();
-  return !!gl;
+// Once the game plays, the service worker keeps its files (sw.js): the next visit plays offline,
+// and learns of a new build, which the visit after it plays. The worker takes the three large files as
+// they were downloaded (a cache it empties), so that no server sends them twice. A page with no
+// service workers (a private window, an address that is neither https nor localhost, workers turned
+// off) plays the same.
+async function keepForOffline() {
+  if (!("serviceWorker" in navigator) || !window.isSecureContext) return;
+  if (!navigator.serviceWorker.controller) {  // a first visit: the files came from the server
+    const handed = await caches.open("driftrock-downloaded");
+    for (const [file, bytes] of Object.entries(downloaded)) await handed.put(file, new Response(bytes));
+  }
+  await navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
 }
 
-if (location.protocol === "file:") {
-  say("Driftrock has to come from a web server: a browser does not let a page opened as a file read the " +
-      "game's files. In this folder run “python3 -m http.server 8000”, then open http://localhost:8000/");
-} else if (!hasWebGL()) {
-  // With no WebGL the game would run and show nothing: say so instead, and do not start it.
-  say("Driftrock draws with WebGL, which this browser does not offer (or has turned off).");
-} else if (typeof DecompressionStream !== "function") {
-  say("This browser is too old to unpack the game: Driftrock needs a current Chrome, Edge, Firefox or Safari.");
-} else {
-  load();
+// Whether the browser offers WebGL: a trial context, let go at once (the game's own comes later). A
+// page's first context is slow to make on a phone, so it is made off the page's thread where the
+// browser can (a worker's OffscreenCanvas), which also readies the graphics for the game's own.
+function hasWebGL() {
+  const here = () => {
+    const gl = document.createElement("canvas").getContext("webgl");
+    const lose = gl && gl.getExtension("WEBGL_lose_context");
+    if (lose) lose.loseContext();
+    return !!gl;
+  };
+  if (typeof OffscreenCanvas !== "function" || typeof Worker !== "function") return Promise.resolve(here());
+  return new Promise((answer) => {
+    const ask = "postMessage(!!new OffscreenCanvas(1, 1).getContext('webgl'))";
+    const worker = new Worker(URL.createObjectURL(new Blob([ask], { type: "text/javascript" })));
+    worker.onmessage = (e) => (worker.terminate(), answer(e.data));
+    worker.onerror = () => (worker.terminate(), answer(here()));
+  });
 }
+
+// The rest once the page is up.
+setTimeout(async () => {
+  if (location.protocol === "file:") {
+    say("Driftrock has to come from a web server: a browser does not let a page opened as a file read the " +
+        "game's files. In this folder run “python3 -m http.server 8000”, then open http://localhost:8000/");
+  } else if (!(await hasWebGL())) {
+    // With no WebGL the game would run and show nothing: say so instead, and do not start it.
+    say("Driftrock draws with WebGL, which this browser does not offer (or has turned off).");
+  } else if (typeof DecompressionStream !== "function") {
+    say("This browser is too old to unpack the game: Driftrock needs a current Chrome, Edge, Firefox or Safari.");
+  } else {
+    load();
+  }
+});

@@ -18,8 +18,11 @@ async function open({ width = 1024, height = 840, touch = false, init, at = url 
   page.on("pageerror", (e) => errors.push(String(e)));
   page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
   cdp = await context.newCDPSession(page);
+  cdp.on("Page.backForwardCacheNotUsed", (e) => (notCached = e));
+  await cdp.send("Page.enable");
   await page.goto(at);
 }
+let notCached = null;  // why the back/forward cache last refused the page, as the browser says
 
 const keys = { Left: "ArrowLeft", Right: "ArrowRight", Up: "ArrowUp", Down: "ArrowDown", space: "Space" };
 const ops = {
@@ -29,6 +32,12 @@ const ops = {
   // settle between two animation frames, which a busy machine may not give it in time).
   shot: async () => (await page.screenshot({ clip: await page.locator("canvas").boundingBox() })).toString("base64"),
   errors: async () => errors,
+  // The same page again in the same profile (its service worker and caches kept), at an address
+  // relative to the server's; back; the network off or on; a DevTools protocol call.
+  visit: async ({ at = "" }) => (await page.goto(new URL(at, url).href), null),
+  back: async () => (await page.goBack({ waitUntil: "commit" }), notCached),
+  offline: async ({ on }) => (await context.setOffline(on), null),
+  cdp: async ({ method, params }) => cdp.send(method, params),
   key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
   mouse: async ({ x, y }) => {
     const box = await page.locator("canvas").boundingBox();

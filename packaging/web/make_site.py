@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+# make_site.py -- finishes the web page's folder once the game's files are in it: index.html with its
+# security policy (the hash of its one inline script) and the site's public address, the web app
+# manifest, and the service worker with the list of files it keeps and a build name hashed from them.
+# Usage: make_site.py SOURCE_DIR SITE_DIR [PUBLIC_URL]   (without the address, every address is relative)
+import base64
+import hashlib
+import json
+import os
+import re
+import sys
+
+source, site = sys.argv[1], sys.argv[2]
+url = sys.argv[3] if len(sys.argv) > 3 else ""
+if url and not url.endswith("/"):
+    url += "/"
+
+
+def text(name):
+    with open(os.path.join(source, name), encoding="utf-8") as f:
+        return f.read()
+
+
+def write(name, content):
+    with open(os.path.join(site, name), "w", encoding="utf-8") as f:
+        f.write(content)
+
+
+page = text("index.html")
+inline = re.search(r"<script>(.*?)</script>", page, re.S).group(1)
+digest = base64.b64encode(hashlib.sha256(inline.encode()).digest()).decode()
+write("index.html", page.replace("@INLINE_SCRIPT@", "'sha256-%s'" % digest).replace("@SITE_URL@", url))
+
+# Installed, the game opens full screen in landscape from its own icon; start and scope are the folder
+# the manifest is in, wherever that is served.
+icon = lambda name, size, purpose="any": {"src": url + name, "sizes": "%dx%d" % (size, size), "type": "image/png",
+                                           "purpose": purpose}
+write("driftrock.webmanifest", json.dumps({
+    "name": "Driftrock",
+    "short_name": "Driftrock",
+    "description": "Fly a ship over a starfield and break the drifting rocks: a small arcade game.",
+    "start_url": url or ".",
+    "scope": url or ".",
+    "display": "fullscreen",
+    "display_override": ["fullscreen", "standalone"],
+    "orientation": "landscape",
+    "background_color": "#05060f",
+    "theme_color": "#05060f",
+    "categories": ["games"],
+    "icons": [icon("driftrock-192.png", 192), icon("driftrock-512.png", 512),
+              icon("driftrock-maskable-512.png", 512, "maskable")],
+}, indent=2) + "\n")
+
+# What playing offline needs; the app's large icons matter only while installing, which is online.
+kept = ["index.html", "page.js", "page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
+        "driftrock.webmanifest", "driftrock.png"]
+files = []
+for name in kept:
+    with open(os.path.join(site, name), "rb") as f:
+        files.append([name, hashlib.sha256(f.read()).hexdigest()])
+build = hashlib.sha256(json.dumps(files).encode()).hexdigest()[:16]
+write("sw.js", text("sw.js").replace("@BUILD@", build).replace("@FILES@", json.dumps(files)))
