@@ -149,7 +149,9 @@ TEST_F(Gl, PicturesShowAsInTheirFilesOrFailCleanly)
         EXPECT_EQ(nullptr, s.image);
         EXPECT_EQ(nullptr, s.surface);
         bool mayFail = angle == "maybe" && words >> angle;  // one SDL runtime reads it, the other refuses it
-        if (!mayFail || s.texture != 4321u) EXPECT_EQ(angle == "fail", s.texture == 4321u);
+        if (!mayFail || s.texture != 4321u) {
+            EXPECT_EQ(angle == "fail", s.texture == 4321u);
+        }
         if (angle == "fail" || s.texture == 4321u) continue;
         s.x = 640, s.y = 512, s.w = 512, s.h = 512, s.angle = std::stof(angle);
         backdrop();

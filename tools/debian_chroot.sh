@@ -34,7 +34,7 @@ if [ "${1:-}" = --inside ]; then
     rm -rf "$root/usr/local/share/ca-certificates"
     mkdir -p "$root/usr/local/share/ca-certificates"
     cp -r /usr/local/share/ca-certificates/. "$root/usr/local/share/ca-certificates/" 2>/dev/null || true
-    chroot "$root" update-ca-certificates --fresh >/dev/null
+    chroot "$root" update-ca-certificates --fresh >/dev/null 2>&1
     # The source as it stands in this work tree: tracked files and new ones, no build trees.
     mkdir "$root/tmp/driftrock"
     if git -C "$here" rev-parse --git-dir >/dev/null 2>&1; then
