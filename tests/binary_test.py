@@ -519,7 +519,13 @@ def test_browser_page_plays_the_game_shows_its_end_and_plays_again():
         s.js("document.exitFullscreen()")
         wait_for(lambda: s.js("!document.fullscreenElement && performance.now() - leftFullScreen > 600"), 10, "still full")
         assert s.js("message.hidden"), "the browser's Escape ended the game"
-        s.call("key", how="press", key="Escape")
+        for tries in range(3):  # a starved machine may give the page its keyboard back late: a click, as a player would
+            s.call("key", how="press", key="Escape")
+            with contextlib.suppress(AssertionError):
+                wait_for(lambda: not s.js("message.hidden"), 10, "")
+                break
+            print("  Escape pressed again, after a click; frames %d" % s.frames())
+            s.call("click", selector="canvas")
         assert s.message() == "The game has ended." and s.call("errors") == []
 
 
