@@ -12,7 +12,6 @@
 import base64
 import contextlib
 import ctypes
-import functools
 import glob
 import http.server
 import json
@@ -408,7 +407,7 @@ class Browser(Session):
     def __init__(self, broken=None, **page):
         super().__init__(data=None, launch=False)
         self.page, self.window, self.data = page, "page", os.path.join(SOURCE, "data")
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Site, directory=DATA))
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
         self.server.broken, self.server.sent, self.server.site = broken or {}, 0, DATA
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
@@ -629,7 +628,8 @@ def test_browser_installs_plays_offline_takes_a_new_build_and_its_failures_and_t
         shutil.copytree(DATA, second)
         with open(os.path.join(second, "page.css"), "a") as css:
             css.write("body { --build: 2; }\n")
-        ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", second)
+        make_site = lambda *site: ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", *site)
+        make_site(second)
         s.server.site = second
         build = "getComputedStyle(document.body).getPropertyValue('--build').trim()"
         s.call("visit")
@@ -640,7 +640,7 @@ def test_browser_installs_plays_offline_takes_a_new_build_and_its_failures_and_t
         assert s.js(build) == "2"
         # Published with its address given, the link preview and the app name absolute addresses.
         shutil.copytree(DATA, tmp + "/public")
-        ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", tmp + "/public", "https://driftrock.example/play")
+        make_site(tmp + "/public", "https://driftrock.example/play")
         app = json.load(open(tmp + "/public/driftrock.webmanifest"))
         addresses = [app["start_url"], app["scope"]] + [i["src"] for i in app["icons"]]
         assert all(a.startswith("https://driftrock.example/play/") for a in addresses), addresses
@@ -803,8 +803,8 @@ if __name__ == "__main__":
     else:
         GAME, DATA = os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
         GAME_ENV.update(a.split("=", 1) for a in sys.argv[4:])
-        if mode == "play" and GAME_ENV.get("LD_LIBRARY_PATH") and sdl_runtime(GAME_ENV)[0] == sdl_runtime({})[0]:
-            print("skipped: the only SDL 1.2 runtime here is %s, which the other tests play" % sdl_runtime({})[0])
+        if mode == "play" and GAME_ENV.get("LD_LIBRARY_PATH") and sdl_runtime(GAME_ENV)[0] == (only := sdl_runtime({})[0]):
+            print("skipped: the only SDL 1.2 runtime here is %s, which the other tests play" % only)
             sys.exit(77)
     # BINARY_TEST=WORD runs only the tests whose names hold WORD.
     names = sorted(n for n in globals() if n.startswith("test_%s_" % mode) and os.environ.get("BINARY_TEST", "") in n)

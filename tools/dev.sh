@@ -41,6 +41,9 @@ packages() {
     echo $list | tr ' ' '\n' | sort -u | tr '\n' ' '
 }
 
+# Installing packages and the Debian 13 system's mounts need root: directly, or through sudo.
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+
 # installed PACKAGE: whether dpkg has it installed.
 installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -54,7 +57,6 @@ install_missing() {
     done
     [ -z "$missing" ] && return 0
     echo "Installing from Debian's archive:$missing"
-    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
     case "$missing" in
         *:arm64*) dpkg --print-foreign-architectures | grep -qx arm64 || $sudo dpkg --add-architecture arm64 ;;
     esac
@@ -141,7 +143,6 @@ case "${1:-}" in
         # On Debian 12, the same trees again on Debian 13, the current stable release.
         . /etc/os-release
         if [ "$VERSION_ID" = 12 ] && [ "${DRIFTROCK_DEBIAN13:-yes}" != no ]; then
-            if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi  # mounts and namespaces need root
             $sudo tools/debian_chroot.sh trixie $DEBIAN13_TREES 2>&1 | tee build-debian13.log || true
             line=$(sed -n 's/^Total: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' build-debian13.log | tail -n 1)
             set -- ${line:-0 1}

@@ -12,9 +12,10 @@ const hex = (bytes) => [...new Uint8Array(bytes)].map((b) => b.toString(16).padS
 // A file exactly as built: as the page handed it over, having just downloaded it; else from the
 // browser's own cache; else, or where those copies are of another build, from the server.
 async function asBuilt(name, sha) {
-  const handed = await caches.match(name, { cacheName: "driftrock-downloaded" });
-  for (const how of ["handed", "default", "reload"]) {
-    const response = how === "handed" ? handed : await fetch(name, { cache: how });
+  const copies = [() => caches.match(name, { cacheName: "driftrock-downloaded" }), () => fetch(name),
+                  () => fetch(name, { cache: "reload" })];
+  for (const copy of copies) {
+    const response = await copy();
     if (!response) continue;
     if (!response.ok) throw new Error(`${name}: ${response.status}`);
     if (hex(await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer())) === sha) return response;
