@@ -2,7 +2,8 @@
 # binary_test.py -- the real driftrock binary, the way a player meets it, on a private Xvfb (or Wayland in
 # a weston nested on it): the window, keys and mouse, quitting, start-up failures, a lost display; the
 # same harness under Valgrind's memcheck, the installed game (cmake --install, the Debian package), the
-# Windows game under wine (the ZIP unpacked, the installer, the uninstaller), and the web page in chromium.
+# Windows game under wine (the ZIP unpacked, the installer, the uninstaller), and the web page in chromium
+# and in WebKit.
 # Usage: binary_test.py play GAME DATA [NAME=VALUE ...]   (the pairs go to the game's environment)
 #        binary_test.py windows BUILD_DIR                  (the Windows packages, played under wine)
 #        binary_test.py browser SITE                       (the web page, in a headless chromium)
@@ -398,24 +399,29 @@ class Site(http.server.SimpleHTTPRequestHandler):
     log_message = lambda *args: None  # noqa: E731
 
 
+def serve(broken=None):  # DATA on 127.0.0.1 at a free port, as Site serves it
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
+    server.handle_error = lambda *args: None  # a reload cuts a download short
+    server.broken, server.sent, server.site = broken or {}, 0, DATA
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 class Browser(Session):
     # The web page in Debian's chromium, headless, through tests/browser/driver.mjs, served from SITE by a
     # private web server on 127.0.0.1; it answers the calls a window's checks make (screenshot, xdotool's
     # verbs, escape, finish). `page` sets the page's device (driver.mjs's open(), as "goto" does later).
     # The driver, the browser (in the driver's process group) and the server stop with it, however it ends.
 
-    def __init__(self, broken=None, **page):
+    def __init__(self, broken=None, switches=(), **page):
         super().__init__(data=None, launch=False)
-        self.page, self.window, self.data = page, "page", os.path.join(SOURCE, "data")
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
-        self.server.handle_error = lambda *args: None  # a reload cuts a download short
-        self.server.broken, self.server.sent, self.server.site = broken or {}, 0, DATA
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.page, self.window, self.data, self.switches = page, "page", os.path.join(SOURCE, "data"), list(switches)
+        self.server = serve(broken)
 
     def __enter__(self):
         try:
             home = dict(HOME=self.tmp, XDG_CONFIG_HOME=self.tmp, XDG_CACHE_HOME=self.tmp)  # chromium's settings, caches
-            self.start(["node", SOURCE + "/tests/browser/driver.mjs", "http://127.0.0.1:%d/" % self.server.server_port],
+            self.start(["node", SOURCE + "/tests/browser/driver.mjs", "http://127.0.0.1:%d/" % self.server.server_port] + self.switches,
                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, start_new_session=True, env=dict(os.environ, **home))
             self.call("goto", **self.page)
             return self
@@ -595,6 +601,18 @@ def test_browser_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_g
         # A browser with no WebGL (and no OffscreenCanvas, so that the page asks on its own thread).
         s.call("goto", init="HTMLCanvasElement.prototype.getContext = () => null; delete window.OffscreenCanvas")
         assert "WebGL" in s.message() and s.frames() == 0
+        # The page's thread has WebGL but its workers have none (WebKit's), or a worker never answers: it plays.
+        for worker in ("OffscreenCanvas.prototype.getContext = () => null; importScripts(' + JSON.stringify(url) + ')", ""):
+            s.call("goto", init="const W = Worker; window.Worker = function (url) { return new W(URL.createObjectURL("
+                   "new Blob(['%s']))); }" % worker)
+            s.plays()
+        # The game's own picture refused (a graphics driver the browser blocks): a sentence, not "Loading".
+        s.call("goto", init="const get = HTMLCanvasElement.prototype.getContext; HTMLCanvasElement.prototype."
+               "getContext = function (...a) { return this.id === 'canvas' ? null : get.apply(this, a); }")
+        assert "Driftrock" in s.message() and s.js("loading.hidden") and s.frames() == 0
+    # WebGL turned off in the browser (its workers may still have it): the page says so.
+    with Browser(switches=["--disable-3d-apis"]) as s:
+        assert "WebGL" in s.message() and s.frames() == 0
 
 
 def test_browser_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_cache_hold():
@@ -652,6 +670,26 @@ def test_browser_installs_plays_offline_takes_a_new_build_and_its_failures_and_t
         s.server.broken["driftrock.data.gz"] = 404
         s.call("visit")
         assert "(driftrock.data.gz)" in s.message() and s.js("!!navigator.serviceWorker.controller")
+
+
+def test_browser_webkit_plays_the_page_though_its_workers_have_no_webgl():
+    # Safari's engine (WebKitGTK's MiniBrowser, driven by WebKitWebDriver) on a private display with Mesa's
+    # OpenGL: its page has WebGL and its workers have none, which must not keep the game from starting.
+    server, triplet = serve(), ok("gcc", "-print-multiarch").strip()
+    try:
+        with Display() as d:
+            node = d.start(["node", SOURCE + "/tests/browser/webkit.mjs", "http://127.0.0.1:%d/" % server.server_port],
+                           env=dict(d.env, ARCH_TRIPLET=triplet), stdout=subprocess.PIPE, text=True, start_new_session=True)
+            try:
+                seen = json.loads(node.communicate(timeout=300)[0] or "{}")
+            finally:
+                with contextlib.suppress(ProcessLookupError):
+                    os.killpg(node.pid, signal.SIGKILL)
+    finally:
+        server.shutdown()
+        server.server_close()
+    print("  webkit: %s" % seen)
+    assert seen.get("frames", 0) > 30 and seen["said"] == "" and seen["space"] == 1, seen
 
 
 def registry(pattern):  # the prefix's registry lines (keys and values) that name PATTERN, as wine saved them

@@ -9,12 +9,12 @@ import path from "node:path";
 const { chromium } = createRequire(new URL("../tests/browser/", import.meta.url))("playwright-core");
 
 // Software WebGL (SwiftShader); no network but loopback here, so the background services stay off.
-// The back/forward cache on, as a player's browser has it.
-export const launch = () => chromium.launch({
+// The back/forward cache on, as a player's browser has it. `args`: more of chromium's switches.
+export const launch = (args = []) => chromium.launch({
   executablePath: "/usr/bin/chromium",
   ignoreDefaultArgs: ["--disable-back-forward-cache"],
   args: ["--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-first-run", "--disable-sync",
-         "--disable-background-networking", "--disable-component-update", "--disable-quic"],
+         "--disable-background-networking", "--disable-component-update", "--disable-quic", ...args],
 });
 
 // The types a static server gives the page's files (a service worker's script must come as JavaScript).

@@ -23,6 +23,17 @@ function say(text, button) {
   if (button) $(button).focus();
 }
 
+// Whatever goes wrong that nothing else answers, while the game starts or plays (the game's script
+// throwing where the browser's graphics refused it, say): a sentence and a fresh start, never a
+// "Loading" that stays or a picture that freezes without a word. A sentence already shown stands.
+function stopped(what) {
+  console.error("Driftrock stopped:", what);
+  if (typeof Module === "object") Module.halted = true;
+  if ($("message").hidden) say("Driftrock stopped with an error it cannot recover from.", "again");
+}
+window.addEventListener("error", (e) => e instanceof ErrorEvent && stopped(e.message));
+window.addEventListener("unhandledrejection", (e) => stopped(e.reason));
+
 // --- The five keys the page holds, one bit a key in the order PlatformWeb reads them. ---------------
 const BIT = { Fire: 1, Thrust: 2, Reverse: 4, "Turn right": 8, "Turn left": 16 };
 const buttons = [...document.querySelectorAll("#pad button")];
@@ -138,10 +149,7 @@ var Module = {
     if (status === 0) say("The game has ended.", "again");
   },
   // The toolchain's own words go to the console; the player reads a sentence.
-  onAbort(what) {
-    console.error("Driftrock stopped:", what);
-    say("Driftrock stopped with an error it cannot recover from.", "again");
-  },
+  onAbort: stopped,
 };
 
 // --- Downloading: the three files at once, with progress; what failed is named, and tried again. ---
@@ -224,22 +232,40 @@ async function keepForOffline() {
   await navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
 }
 
-// Whether the browser offers WebGL: a trial context, let go at once (the game's own comes later). A
-// page's first context is slow to make on a phone, so it is made off the page's thread where the
-// browser can (a worker's OffscreenCanvas), which also readies the graphics for the game's own.
+// Whether the browser offers WebGL where the game draws: on the page's own thread. A trial context
+// there, let go at once (the game's own comes later). A page's first context is slow to make on a
+// phone, so a worker's OffscreenCanvas first readies the graphics off the page's thread; its answer
+// decides nothing, since a browser may offer WebGL in one and not the other (WebKit's workers have
+// none, and a browser with WebGL turned off may still have it in workers). A worker that never
+// answers is given up on after WARM_UP ms.
+const WARM_UP = 1500;
 function hasWebGL() {
   const here = () => {
-    const gl = document.createElement("canvas").getContext("webgl");
-    const lose = gl && gl.getExtension("WEBGL_lose_context");
-    if (lose) lose.loseContext();
-    return !!gl;
+    try {
+      const gl = document.createElement("canvas").getContext("webgl");
+      const lose = gl && gl.getExtension("WEBGL_lose_context");
+      if (lose) lose.loseContext();
+      return !!gl;
+    } catch (e) {
+      return false;
+    }
   };
   if (typeof OffscreenCanvas !== "function" || typeof Worker !== "function") return Promise.resolve(here());
   return new Promise((answer) => {
-    const ask = "postMessage(!!new OffscreenCanvas(1, 1).getContext('webgl'))";
-    const worker = new Worker(URL.createObjectURL(new Blob([ask], { type: "text/javascript" })));
-    worker.onmessage = (e) => (worker.terminate(), answer(e.data));
-    worker.onerror = () => (worker.terminate(), answer(here()));
+    let worker = null;
+    const done = () => {
+      clearTimeout(late);
+      if (worker) worker.terminate();
+      answer(here());
+    };
+    const late = setTimeout(done, WARM_UP);
+    try {
+      const ask = "try { new OffscreenCanvas(1, 1).getContext('webgl'); } finally { postMessage(0); }";
+      worker = new Worker(URL.createObjectURL(new Blob([ask], { type: "text/javascript" })));
+      worker.onmessage = worker.onerror = done;
+    } catch (e) {
+      done();
+    }
   });
 }
 

@@ -1,10 +1,11 @@
 // driver.mjs -- Debian's chromium, headless, for tests/binary_test.py: one JSON command a line on standard
-// input, one JSON answer a line on standard output. Usage: node driver.mjs URL
+// input, one JSON answer a line on standard output. Usage: node driver.mjs URL [SWITCH...] (the switches
+// go to chromium)
 import readline from "node:readline";
 import { launch } from "../../tools/chromium.mjs";
 
-const [url] = process.argv.slice(2);
-const browser = await launch();
+const [url, ...switches] = process.argv.slice(2);
+const browser = await launch(switches);
 let context, page, cdp, errors;
 
 // A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
