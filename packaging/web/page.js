@@ -108,7 +108,10 @@ canvas.addEventListener("mousedown", () => canvas.focus());
 // (Installed as an app, the game opens full screen already: no button then.)
 if (document.fullscreenEnabled && !matchMedia("(display-mode: fullscreen)").matches) {
   $("fullscreen").hidden = false;
-  $("fullscreen").onclick = () => document.documentElement.requestFullscreen().then(() => {
+  // The keyboard stays the game's: a button that kept the focus would take Space (fire) as a click, and
+  // the browser gives the focus back to it when full screen ends.
+  $("fullscreen").addEventListener("mousedown", (e) => e.preventDefault());
+  $("fullscreen").onclick = () => canvas.focus() || document.documentElement.requestFullscreen().then(() => {
     if (touch && screen.orientation && screen.orientation.lock) screen.orientation.lock("landscape").catch(() => {});
   }, () => {});
   document.addEventListener("fullscreenchange", () => {
