@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 # make_site.py -- finishes the web page's folder once the game's files are in it: index.html with its
 # security policy (the hash of its one inline script) and the site's public address, the web app
-# manifest, and the service worker with the list of files it keeps and a build name hashed from them.
+# manifest, and the service worker with the list of files it keeps and a build name hashed from them
+# and from the worker itself. It fails if a placeholder is left unfilled.
 # Usage: make_site.py SOURCE_DIR SITE_DIR [PUBLIC_URL]   (without the address, every address is relative)
 import base64
+import gzip
 import hashlib
 import json
 import os
@@ -31,16 +33,17 @@ inline = re.search(r"<script>(.*?)</script>", page, re.S).group(1)
 digest = base64.b64encode(hashlib.sha256(inline.encode()).digest()).decode()
 write("index.html", page.replace("@INLINE_SCRIPT@", "'sha256-%s'" % digest).replace("@SITE_URL@", url))
 
-# Installed, the game opens full screen in landscape from its own icon; start and scope are the folder
-# the manifest is in, wherever that is served.
-icon = lambda name, size, purpose="any": {"src": url + name, "sizes": "%dx%d" % (size, size), "type": "image/png",
+# Installed, the game opens full screen in landscape from its own icon; start, scope and icons are
+# relative to the manifest, so that a copy of the folder on any other address installs too (only the
+# link preview needs the public address).
+icon = lambda name, size, purpose="any": {"src": name, "sizes": "%dx%d" % (size, size), "type": "image/png",
                                            "purpose": purpose}
 write("driftrock.webmanifest", json.dumps({
     "name": "Driftrock",
     "short_name": "Driftrock",
     "description": "Fly a ship over a starfield and break the drifting rocks: a small arcade game.",
-    "start_url": url or ".",
-    "scope": url or ".",
+    "start_url": ".",
+    "scope": ".",
     "display": "fullscreen",
     "display_override": ["fullscreen", "standalone"],
     "orientation": "landscape",
@@ -54,9 +57,20 @@ write("driftrock.webmanifest", json.dumps({
 # What playing offline needs; the app's large icons matter only while installing, which is online.
 kept = ["index.html", "page.js", "page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
         "driftrock.webmanifest", "driftrock.png"]
+# Each with the hash of its bytes, and for a packed file also of them unpacked: a server may unpack it on
+# the way (Content-Encoding), and the worker then sees it plain.
+sha = lambda data: hashlib.sha256(data).hexdigest()
 files = []
 for name in kept:
     with open(os.path.join(site, name), "rb") as f:
-        files.append([name, hashlib.sha256(f.read()).hexdigest()])
-build = hashlib.sha256(json.dumps(files).encode()).hexdigest()[:16]
+        data = f.read()
+    files.append([name, sha(data)] + ([sha(gzip.decompress(data))] if name.endswith(".gz") else []))
+# A new worker is a new build, even with the same files: it never shares a cache with the one it replaces.
+build = hashlib.sha256((json.dumps(files) + text("sw.js")).encode()).hexdigest()[:16]
 write("sw.js", text("sw.js").replace("@BUILD@", build).replace("@FILES@", json.dumps(files)))
+
+for name in ("index.html", "sw.js"):
+    with open(os.path.join(site, name), encoding="utf-8") as f:
+        left = re.findall(r"@[A-Z_]+@", f.read())
+    if left:
+        sys.exit("make_site.py: %s still holds %s" % (name, ", ".join(left)))

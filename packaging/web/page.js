@@ -229,7 +229,7 @@ $("retry").onclick = load;
 async function keepForOffline() {
   if (!("serviceWorker" in navigator) || !window.isSecureContext) return;
   if (!navigator.serviceWorker.controller) {  // a first visit: the files came from the server
-    const handed = await caches.open("driftrock-downloaded");
+    const handed = await caches.open("driftrock " + new URL(".", location.href).href + " downloaded");  // sw.js's HANDED
     for (const [file, bytes] of Object.entries(downloaded)) await handed.put(file, new Response(bytes));
   }
   await navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });

@@ -1,35 +1,45 @@
 // sw.js -- the service worker: it keeps the page and every file the game needs, so that after one visit
-// the game plays offline. Its cache is named by the build (a hash of the files, filled in by
-// make_site.py); a new build's worker replaces it, and the old cache goes.
+// the game plays offline. Its cache is named by its folder (another copy of the page on the same site
+// keeps its own) and by the build (a hash of the files and of this worker, filled in by make_site.py);
+// a new build's worker replaces it, and the folder's old cache goes.
 "use strict";
 const BUILD = "@BUILD@";
-const FILES = @FILES@;  // [name, SHA-256 of its bytes], each as built
-const CACHE = "driftrock-" + BUILD;
+// [name, SHA-256 of its bytes as built, and for a packed file SHA-256 of them unpacked]
+const FILES = @FILES@;
+const OURS = "driftrock " + self.registration.scope + " ";  // every cache of this folder's
+const CACHE = OURS + BUILD;
+const HANDED = OURS + "downloaded";  // what the page downloaded, handed over (page.js names it alike)
 const KEPT = new Set(FILES.map(([name]) => name));
 
 const hex = (bytes) => [...new Uint8Array(bytes)].map((b) => b.toString(16).padStart(2, "0")).join("");
 
 // A file exactly as built: as the page handed it over, having just downloaded it; else from the
-// browser's own cache; else, or where those copies are of another build, from the server.
-async function asBuilt(name, sha) {
-  const copies = [() => caches.match(name, { cacheName: "driftrock-downloaded" }), () => fetch(name),
+// browser's own cache; else, or where those copies are of another build, from the server. A server that
+// unpacked a packed file on the way (Content-Encoding) hands over its unpacked bytes, which the page
+// reads alike. It is kept as a plain answer of its own: never a redirect, which a browser refuses to
+// show as a page, and with no Content-Encoding for bytes already unpacked.
+async function asBuilt(name, hashes) {
+  const copies = [() => caches.match(name, { cacheName: HANDED }), () => fetch(name),
                   () => fetch(name, { cache: "reload" })];
   for (const copy of copies) {
     const response = await copy();
     if (!response) continue;
     if (!response.ok) throw new Error(`${name}: ${response.status}`);
-    if (hex(await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer())) === sha) return response;
+    const bytes = await response.arrayBuffer();
+    if (hashes.includes(hex(await crypto.subtle.digest("SHA-256", bytes))))
+      return new Response(bytes, { headers: { "Content-Type": response.headers.get("Content-Type") || "" } });
   }
   throw new Error(`${name} is not as built`);
 }
 
 // Every file kept only when it is whole and exactly as built: a failed, cut-off or damaged answer
-// fails the install, nothing of it is kept, and the build kept before (if any) stays.
+// fails the install, nothing of it is kept, and the build kept before (if any, under its own name)
+// stays and plays.
 self.addEventListener("install", (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
     try {
-      for (const [name, sha] of FILES) await cache.put(name, await asBuilt(name, sha));
+      for (const [name, ...hashes] of FILES) await cache.put(name, await asBuilt(name, hashes));
     } catch (e) {
       await caches.delete(CACHE);
       throw e;
@@ -39,10 +49,12 @@ self.addEventListener("install", (event) => {
   })());
 });
 
+// This folder's other caches go (and those of builds that named theirs "driftrock-…", shared by every
+// folder of the site); other folders' stay.
 self.addEventListener("activate", (event) => {
   event.waitUntil((async () => {
     for (const name of await caches.keys())
-      if (name.startsWith("driftrock-") && name !== CACHE) await caches.delete(name);
+      if ((name.startsWith(OURS) && name !== CACHE) || name.startsWith("driftrock-")) await caches.delete(name);
   })());
 });
 

@@ -15,6 +15,7 @@ async function open({ width = 1024, height = 840, touch = false, init, at = url 
   context = await browser.newContext({ viewport: { width, height }, hasTouch: !!touch, isMobile: !!touch });
   if (init) await context.addInitScript(init);
   page = await context.newPage();
+  page.setDefaultTimeout(120000);  // a starved machine answers late; the tests' own waits say what never came
   errors = [];
   page.on("pageerror", (e) => errors.push(String(e)));
   page.on("console", (m) => m.type() === "error" && errors.push(m.text()));
