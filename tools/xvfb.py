@@ -13,8 +13,9 @@ class Display:
     def __init__(self):
         self.procs = []
 
-    def start(self, args, **kw):  # the process dies with this one, however this one ends
+    def start(self, args, **kw):  # the process dies with this one, however this one ends (with its group, if it leads one)
         self.procs.append(subprocess.Popen(args, preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGKILL), **kw))
+        self.procs[-1].group = kw.get("start_new_session", False)
         return self.procs[-1]
 
     def __enter__(self):
@@ -28,6 +29,11 @@ class Display:
 
     def __exit__(self, *exc):
         for p in reversed(self.procs):
+            if p.group:  # what it started goes too, though it has ended itself
+                try:
+                    os.killpg(p.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
             if p.poll() is None:
                 p.kill()
             p.wait()
@@ -35,5 +41,5 @@ class Display:
 
 if __name__ == "__main__":
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # stopped from outside, it still tidies up
-    with Display() as display:
-        sys.exit(subprocess.run(sys.argv[1:], env=display.env).returncode)
+    with Display() as display:  # the command, and all it starts, end with the display
+        sys.exit(display.start(sys.argv[1:], env=display.env, start_new_session=True).wait())
