@@ -213,7 +213,7 @@ def plays(s):
     # starved machine plays few frames a second.
     s.shows_starfield()  # the game has drawn
     s.x("xdotool", "mousemove", "--window", s.window, "300", "200")
-    bullets, near = held("space", lambda: sights(s.screenshot()), lambda got: got[0] > 2)
+    bullets, near = held("space", lambda: sights(s.screenshot()), lambda got: got[0] > 2 and got[1][0] > 40)
     before = centre(s.screenshot())
     turned = held("Left", lambda: sum(abs(a - b) for a, b in zip(before, centre(s.screenshot()))) / len(before), lambda t: t > 8)
     print("  keys: the centre changed by %.1f a channel after Left; %d bullet pixels; cursor pixels %s" % (turned, bullets, near))
@@ -362,7 +362,9 @@ def test_package_installs_into_a_prefix_with_a_space():
             assert os.path.exists(os.path.join(prefix, path)), path
         assert not ok("desktop-file-validate", os.path.join(prefix, "share/applications/driftrock.desktop")).strip()
         metainfo = os.path.join(prefix, "share/metainfo/org.driftrock.driftrock.metainfo.xml")
-        ok("appstreamcli", "validate", "--no-net", "--pedantic", metainfo)
+        # With no homepage given, AppStream 1.0 (Debian 13) warns that none is named: only its publisher can.
+        problems = re.findall(r"^[EW]: \S+ (\S+)", run("appstreamcli", "validate", "--no-net", "--pedantic", metainfo).stdout, re.M)
+        assert set(problems) <= (set() if homepage() else {"url-homepage-missing"}), problems
         assert [u.text for u in ET.parse(metainfo).iter("url")] == ([homepage()] if homepage() else []), homepage()
         plays_installed(os.path.join(prefix, "games/driftrock"), os.path.join(prefix, "share/games/driftrock"))
 
@@ -379,7 +381,9 @@ def test_package_for_debian_installs_plays_and_removes_cleanly():
         assert ("Homepage: %s\n" % homepage() in fields) == bool(homepage()), fields
         # Errors and warnings fail; the one info tag left is binary-has-unneeded-section (.comment),
         # which only dh_strip's extra section removal would take away.
-        tags = [t for t in run("lintian", "--pedantic", deb).stdout.splitlines() if t[:2] in ("E:", "W:")]
+        # (lintian's AppStream check is that of the prefix's test, which reads AppStream's own findings.)
+        tags = [t for t in run("lintian", "--pedantic", deb).stdout.splitlines() if t[:2] in ("E:", "W:") and (
+            homepage() or "appstream-metadata-validation-failed" not in t)]
         assert not tags, tags
         files = [line.split()[-1][1:] for line in ok("dpkg-deb", "-c", deb).splitlines()]
         ok("dpkg", "-i", deb)

@@ -18,7 +18,6 @@ int main()
     lost = new char[4096];
     lost = nullptr;
     lostPicture = SDL_LoadBMP("ball2.bmp");
-    if (!lostPicture) return 3;
     lostPicture = nullptr;
     stopVideo();
     SDL_Quit();
