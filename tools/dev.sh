@@ -49,7 +49,7 @@ if [ "$(id -u)" -eq 0 ]; then sudo="" keep=""; else sudo="sudo" keep="--preserve
 # where it can: root (or sudo without a password) and mount and process namespaces of its own.
 debian13_cannot() {
     if [ -n "$sudo" ] && ! sudo -n true 2>/dev/null; then
-        echo "it needs root, and sudo asks for a password"
+        echo "it needs root, or sudo without a password"
     elif ! $sudo unshare --mount --pid --fork true 2>/dev/null; then
         echo "this machine allows no mount and process namespaces of our own (a container, say)"
     else
