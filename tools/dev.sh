@@ -43,7 +43,7 @@ packages() {
 
 # Installing packages and the Debian 13 system's mounts need root: directly, or through sudo, which
 # keeps the Debian 13 run's settings only when they are named to it.
-if [ "$(id -u)" -eq 0 ]; then sudo="" keep=""; else sudo="sudo" keep="--preserve-env=DRIFTROCK_CACHE,DRIFTROCK_MIRROR,CI,http_proxy,https_proxy,no_proxy,HTTP_PROXY,HTTPS_PROXY,NO_PROXY"; fi
+if [ "$(id -u)" -eq 0 ]; then sudo="" keep=""; else sudo="sudo" keep="--preserve-env=DRIFTROCK_CACHE,DRIFTROCK_MIRROR,http_proxy,https_proxy,no_proxy,HTTP_PROXY,HTTPS_PROXY,NO_PROXY"; fi
 
 # debian13_cannot: why this machine cannot make and enter a Debian 13 system (and succeeds), or fails
 # where it can: root (or sudo without a password) and mount and process namespaces of its own.
