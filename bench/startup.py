@@ -11,7 +11,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from xvfb import Display  # noqa: E402 (a private display)
 
 build, data = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])

@@ -6,7 +6,7 @@
 // files); and the frames a second it then plays.
 // Usage: node bench/web_start.mjs SITE_DIR [RUNS]   (default 5). Prints one line a run and the medians.
 import fs from "node:fs";
-import { launch, serve } from "../tools/chromium.mjs";
+import { launch, serve } from "../harness/chromium.mjs";
 
 const [site, runs = 5] = process.argv.slice(2);
 const server = await serve(site), browser = await launch();

@@ -6,7 +6,7 @@
 
 #include "game/Game.h"
 #include "game/Video.h"
-#include "tests/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 static char* volatile lost;
 static SDL_Surface* volatile lostPicture;

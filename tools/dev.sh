@@ -21,7 +21,7 @@ GAME_PACKAGES="g++ cmake make pkg-config libsdl1.2-dev libx11-dev libgl-dev libg
 WINDOWS_PACKAGES="cmake make python3 mingw-w64 nsis dpkg-dev"
 # The browser build: Debian's Emscripten (with its Node.js).
 WEB_PACKAGES="cmake make python3 emscripten"
-TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 xvfb xauth xdotool imagemagick valgrind tmux weston \
+TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 python3-pytest python3-pil libpng-dev xvfb xauth xdotool imagemagick valgrind tmux weston \
 libsdl1.2-compat lintian desktop-file-utils appstream x11-utils dpkg-dev mmdebstrap"
 ALL_TREES="plain asan fuzz arm64 windows web"
 # The trees whose compilers, SDL runtimes, sanitizers or Emscripten differ between Debian 12 and 13.
@@ -105,7 +105,7 @@ check() {
     if [ -z "$total" ]; then total=1 bad=1; echo "$dir: no tests ran"; fi
     for name in $(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$dir/ctest.log"); do
         reason=$(awk -v name="$name" '/^[0-9]+\/[0-9]+ Testing: /{ours = ($3 == name)}
-            ours && sub(/^skipped: /, "") {print; exit}' "$dir/Testing/Temporary/LastTest.log")
+            ours && sub(/^(skipped: |SKIPPED \[[0-9]+\] [^ ]+: )/, "") {print; exit}' "$dir/Testing/Temporary/LastTest.log")
         echo "$release $name: ${reason:-it gave no reason}" >>"$skips"
         skipped=$((skipped + 1))
     done
@@ -142,9 +142,9 @@ build_tree() {
             -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE:-https://driftrock.example/}" ;;
         asan) build build-asan -DDRIFTROCK_SANITIZE=ON -DDRIFTROCK_TESTS=ON ;;
         fuzz) CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON ;;
-        arm64) build build-arm64 -DCMAKE_TOOLCHAIN_FILE=tools/aarch64.cmake ;;
-        windows) build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake ;;
-        web) build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake ;;
+        arm64) build build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake ;;
+        windows) build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake ;;
+        web) build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake ;;
         *) echo "dev.sh: no tree named $1" >&2; return 2 ;;
     esac
 }
@@ -231,12 +231,12 @@ case "${1:-}" in
         ;;
     windows)
         install_missing $WINDOWS_PACKAGES
-        build build-windows -DCMAKE_TOOLCHAIN_FILE=tools/mingw64.cmake
+        build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake
         (cd build-windows && cpack)
         ;;
     web)
         install_missing $WEB_PACKAGES
-        build build-web -DCMAKE_TOOLCHAIN_FILE=tools/emscripten.cmake
+        build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake
         echo "The page is in build-web/site/: python3 -m http.server --bind 127.0.0.1 --directory build-web/site"
         ;;
     *)

@@ -9,7 +9,7 @@ mkdir -p "$2"
 out=$(realpath "$2")
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cd "$(dirname "$0")"
+cd "$(dirname "$0")/../harness"
 WINEPREFIX="$prefix" exec python3 xvfb.py sh -c '
     python3 wine.py "$0" &
     window=$(xdotool search --sync --onlyvisible --name "^Driftrock Setup\$" | head -n 1)

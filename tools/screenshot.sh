@@ -5,7 +5,7 @@ set -eu
 out=$(realpath "$1")
 build=$(realpath "${2:-build}")
 cd "$(dirname "$0")/.."
-exec python3 tools/xvfb.py sh -c '
+exec python3 harness/xvfb.py sh -c '
     cd data && "$0/driftrock" & game=$!
     xdotool search --sync --onlyvisible --name "^Driftrock\$" >/dev/null
     xdotool mousemove 700 200

@@ -4,7 +4,7 @@
 // desktop, sideways, upright and narrow .png in OUT_DIR)
 import fs from "node:fs";
 import path from "node:path";
-import { launch, serve } from "./chromium.mjs";
+import { launch, serve } from "../harness/chromium.mjs";
 
 const [site, out] = process.argv.slice(2);
 fs.mkdirSync(out, { recursive: true });

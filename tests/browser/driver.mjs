@@ -2,7 +2,7 @@
 // input, one JSON answer a line on standard output. Usage: node driver.mjs URL [SWITCH...] (the switches
 // go to chromium)
 import readline from "node:readline";
-import { launch } from "../../tools/chromium.mjs";
+import { launch } from "../../harness/chromium.mjs";
 
 const [url, ...switches] = process.argv.slice(2);
 const browser = await launch(switches);

@@ -1,10 +1,10 @@
 // webkit.mjs -- the page in Safari's engine, whose workers have no WebGL: WebKitGTK's MiniBrowser, driven
 // by Debian's WebKitWebDriver through the W3C WebDriver protocol (a few HTTP calls, no driver library),
-// on the caller's display (tools/xvfb.py), the folder served on 127.0.0.1. It must play, and Space must
+// on the caller's display (harness/xvfb.py), the folder served on 127.0.0.1. It must play, and Space must
 // reach the game's key state. Usage: node webkit.mjs SITE   (exits 0 when it does)
 import { spawn } from "node:child_process";
 import fs from "node:fs";
-import { serve } from "../../tools/chromium.mjs";
+import { serve } from "../../harness/chromium.mjs";
 
 const server = await serve(process.argv[2]), probe = await serve(process.argv[2]);
 const port = probe.address().port;  // a free one, for the driver

@@ -3,11 +3,12 @@
 //        (N 48, 64, 128 for the desktop, 192, 512 and maskable-512, 180 for the web page),
 //        ROOT/icons/driftrock.ico (Windows), ROOT/icons/driftrock-preview.png (a shared link's picture) and
 //        ROOT/icons/installer-side.bmp and installer-header.bmp (the Windows installer's pages).
-// Standard library only. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
+// Its PNG files are libpng's. Sprites are drawn supersampled: a pixel is opaque where the shape covers at least
 // half of it, and exact magenta (255, 0, 255) elsewhere; no opaque pixel comes near magenta.
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "Deflate.h"
+#include <png.h>
 
 namespace {
 
@@ -496,59 +497,33 @@ bool writeBmp(const std::string& path, const Image& img)
     return writeFile(path, out);
 }
 
-uint32_t crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (size_t i = 0; i < n; i++) {
-        crc ^= p[i];
-        for (int k = 0; k < 8; k++) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-// RGBA (or RGB) PNG: each row with the filter that leaves it the smallest differences, compressed.
+// RGBA (or RGB) PNG, by libpng: each row with the filter that libpng finds leaves the smallest
+// differences, and zlib's tightest setting.
 std::vector<uint8_t> png(int w, int h, const std::vector<uint8_t>& rgba, int channels = 4)
 {
-    std::vector<uint8_t> raw;
-    const size_t row = (size_t)w * channels;
-    const std::vector<uint8_t> none(row, 0);
-    for (int y = 0; y < h; y++) {
-        const uint8_t *cur = &rgba[y * row], *up = y ? &rgba[(y - 1) * row] : none.data();
-        std::vector<uint8_t> best;
-        long bestCost = -1;
-        for (int filter = 0; filter < 5; filter++) {
-            std::vector<uint8_t> line = {(uint8_t)filter};
-            long cost = 0;
-            for (size_t i = 0; i < row; i++) {
-                int a = i >= (size_t)channels ? cur[i - channels] : 0, b = up[i];
-                int c = i >= (size_t)channels ? up[i - channels] : 0, p = a + b - c;
-                int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-                int predict[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : pb <= pc ? b : c};
-                uint8_t v = (uint8_t)(cur[i] - predict[filter]);
-                line.push_back(v);
-                cost += v < 128 ? v : 256 - v;
-            }
-            if (bestCost < 0 || cost < bestCost) best.swap(line), bestCost = cost;
-        }
-        raw.insert(raw.end(), best.begin(), best.end());
+    std::vector<uint8_t> out;
+    png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(writer);
+    if (setjmp(png_jmpbuf(writer))) {  // libpng failed (out of memory): no picture
+        png_destroy_write_struct(&writer, &info);
+        return {};
     }
-    std::vector<uint8_t> z = zlibCompress(raw);
-
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    auto chunk = [&out](const char* type, const std::vector<uint8_t>& data) {
-        put(out, (uint32_t)data.size(), 4, true);
-        std::vector<uint8_t> body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        out.insert(out.end(), body.begin(), body.end());
-        put(out, crc32(body.data(), body.size()), 4, true);
-    };
-    std::vector<uint8_t> ihdr;
-    put(ihdr, w, 4, true);
-    put(ihdr, h, 4, true);
-    for (int v : {8, channels == 4 ? 6 : 2, 0, 0, 0}) ihdr.push_back((uint8_t)v);  // 8-bit RGBA or RGB, no interlace
-    chunk("IHDR", ihdr);
-    chunk("IDAT", z);
-    chunk("IEND", {});
+    png_set_write_fn(
+        writer, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            bytes->insert(bytes->end(), data, data + n);
+        },
+        nullptr);
+    png_set_IHDR(writer, info, w, h, 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(writer, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_set_compression_level(writer, 9);
+    png_set_compression_mem_level(writer, 9);
+    png_write_info(writer, info);
+    for (int y = 0; y < h; y++) png_write_row(writer, &rgba[(size_t)y * w * channels]);
+    png_write_end(writer, info);
+    png_destroy_write_struct(&writer, &info);
     return out;
 }
 

@@ -1,5 +1,5 @@
 # mingw64.cmake -- CMake toolchain for 64-bit Windows with Debian's mingw-w64; its programs run under
-# wine64 (tools/wine.py). SDL 1.2 is built from Debian's source by tools/sdl_windows.cmake.
+# wine64 (harness/wine.py). SDL 1.2 is built from Debian's source by cmake/sdl_windows.cmake.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_HOST x86_64-w64-mingw32)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # xvfb.py -- a private X display for the tools, benchmarks and tests: an Xvfb of its own that never resets
 # (SDL 1.2 opens the display twice); every process started on it stops with it, however it ends.
-# Usage: tools/xvfb.py COMMAND [ARG ...]   runs COMMAND on a private display and exits with its status.
+# Usage: harness/xvfb.py COMMAND [ARG ...]   runs COMMAND on a private display and exits with its status.
 import ctypes
 import os
 import signal

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # wine.py -- Windows programs under Debian's wine64 for the tools and tests, in the prefix that WINEPREFIX
 # names: no offer to install Mono or Gecko, wine's messages off; whatever wine started stops once the
-# program has ended. Usage: tools/wine.py PROGRAM.exe [ARG ...]   exits with the program's status.
+# program has ended. Usage: harness/wine.py PROGRAM.exe [ARG ...]   exits with the program's status.
 import contextlib
 import os
 import signal

@@ -1,0 +1,306 @@
+# test_browser.py -- the web page in Debian's chromium, headless, served by a private web server: it plays,
+# ends and plays again; its keyboard, touch buttons and gamepad; phones; every failure gets a sentence;
+# it installs, plays offline and takes a new build.
+import base64
+import contextlib
+import glob
+import http.server
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from session import SOURCE, Session, config, ok, plays, wait_for
+
+
+class Site(http.server.SimpleHTTPRequestHandler):
+    # The page's folder as a server that compresses nothing serves it, counting the bytes it sends; a file
+    # named in the server's `broken` answers 404, or ("cut") its connection drops after one byte.
+    def do_GET(self):
+        self.directory = self.server.site  # the folder it serves now (a test may publish another build)
+        how = self.server.broken.get(self.path.lstrip("/"))
+        if how == "cut":  # HTTP/1.0: the connection closes with the answer
+            self.send_response(200)
+            self.send_header("Content-Length", "100000")
+            return self.end_headers() or self.wfile.write(b"x")
+        return self.send_error(404) if how else super().do_GET()
+
+    def copyfile(self, source, out):
+        sent = out.write(source.read())  # counted once written: downloads run side by side, each in a thread
+        with self.server.counting:
+            self.server.sent += sent
+
+    log_message = lambda *args: None  # noqa: E731
+
+
+class Browser(Session):
+    # The web page in Debian's chromium, headless, through tests/browser/driver.mjs, served from SITE by a
+    # private web server on 127.0.0.1; it answers the calls a window's checks make (screenshot, xdotool's
+    # verbs, escape, finish). `page` sets the page's device (driver.mjs's open(), as "goto" does later).
+    # The driver, the browser (in the driver's process group) and the server stop with it, however it ends.
+
+    def __init__(self, broken=None, switches=(), **page):
+        super().__init__(data=None, launch=False)
+        self.page, self.window, self.data, self.switches = page, "page", os.path.join(SOURCE, "data"), list(switches)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
+        self.server.handle_error = lambda *args: None  # a reload cuts a download short
+        self.server.broken, self.server.sent, self.server.site, self.server.counting = broken or {}, 0, config.data, threading.Lock()
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def __enter__(self):
+        try:
+            home = dict(HOME=self.tmp, XDG_CONFIG_HOME=self.tmp, XDG_CACHE_HOME=self.tmp)  # chromium's settings, caches
+            self.start(["node", SOURCE + "/tests/browser/driver.mjs", "http://127.0.0.1:%d/" % self.server.server_port] + self.switches,
+                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, start_new_session=True, env=dict(os.environ, **home))
+            self.call("goto", **self.page)
+            return self
+        except BaseException:
+            self.__exit__()
+            raise
+
+    def __exit__(self, *exc):
+        for driver in self.procs:  # closing its input closes the browser; whatever is left of it then goes
+            driver.stdin.close()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                driver.wait(timeout=20)
+        self.server.shutdown()
+        self.server.server_close()
+        super().__exit__()
+
+    def call(self, op, **args):
+        self.procs[0].stdin.write(json.dumps(dict(op=op, **args)) + "\n")
+        self.procs[0].stdin.flush()
+        answer = json.loads(self.procs[0].stdout.readline() or '{"error": "the browser\'s driver ended"}')
+        assert "error" not in answer, answer["error"]
+        return answer["ok"]
+
+    def js(self, code):
+        return self.call("eval", js=code)
+
+    def screenshot(self):  # the canvas, shown at its own 1024 x 768, as RGB bytes
+        # The game waits while it is taken, as in a hidden tab: a starved browser takes its pictures
+        # slowly, and a game playing on meanwhile would have its first rock reach the ship before a probe.
+        self.js("Object.defineProperty(document, 'hidden', {value: true, configurable: true})")
+        try:
+            png = base64.b64decode(self.call("shot"))
+        finally:
+            self.js("delete document.hidden")
+        shot = subprocess.run(["convert", "png:-", "-depth", "8", "rgb:-"], input=png, capture_output=True, check=True).stdout
+        assert len(shot) == 1024 * 768 * 3, len(shot)
+        return shot
+
+    def x(self, *args, check=True):  # xdotool's verbs, as the page's mouse and keyboard
+        args, how = [a for a in args[1:] if a not in ("--window", self.window)], {"keydown": "down", "keyup": "up", "key": "press"}
+        while args:
+            verb, arg = args.pop(0), args.pop(0)
+            if verb == "mousemove":
+                self.call("mouse", x=int(arg), y=int(args.pop(0)))
+            else:
+                time.sleep(float(arg)) if verb == "sleep" else self.call("key", how=how[verb], key=arg)
+        return ""
+
+    def frames(self):  # frames the game has played, as the page counts them
+        return self.js("(window.Module && Module.frames) || 0")
+
+    def plays(self, more=10):  # the game plays `more` frames from now
+        now = self.frames()
+        wait_for(lambda: self.frames() > now + more, 60, "the game does not play")
+
+    def keys(self):  # the key state two frames on (a frame lets go of the taps before it): Space, Up, Down, Right, Left
+        return self.js("""new Promise(done => { const from = Module.frames, wait = setInterval(() => Module.frames < from + 2
+            || (clearInterval(wait), done([32, 273, 274, 275, 276].map(i => HEAPU8[_gameKeyState() + i]))), 5); })""")
+
+
+    def message(self):  # what the page says over the picture, once it says something
+        said = [""]
+        wait_for(lambda: said.append(self.js("message.hidden ? '' : window['message-text'].textContent")) or said[-1], 30, "the page said nothing")
+        return said[-1]
+
+    def finish(self, timeout=10):
+        return (0 if self.message() == "The game has ended." else 1), "", "\n".join(self.call("errors"))
+
+
+PAD = """window.pad = {id: 'pad', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
+    buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+navigator.getGamepads = () => [window.pad];"""
+BOXES = """Object.fromEntries([...document.querySelectorAll('#pad button, canvas')].map(e => [e.getAttribute('aria-label')
+    || 'picture', (r => [r.x, r.y, r.width, r.height])(e.getBoundingClientRect())]))"""
+
+
+def test_page_plays_the_game_shows_its_end_and_plays_again():
+    with Browser(init=PAD) as s:  # a gamepad at rest beside the keyboard
+        s.plays()
+        print("  %d bytes sent for the page, from a server that compresses nothing" % s.server.sent)
+        packed = sum(os.path.getsize(f) for f in glob.glob(os.path.join(config.data, "*.gz")))  # each sent whole, and counted
+        assert packed <= s.server.sent <= 600000, (packed, s.server.sent)  # a small download, for slow connections
+        shot, finished = plays(s)
+        assert finished == (0, "", ""), finished
+        magenta = sum(1 for i in range(0, len(shot), 3) if shot[i] > 200 and shot[i + 1] < 60 and shot[i + 2] > 200)
+        assert magenta == 0, "%d magenta pixels" % magenta
+        s.call("click", selector="#again")
+        s.plays()
+        # Its name and icon, no progress bar once loaded, no system pointer, no scrolling by the game's
+        # keys, no touch buttons on a desktop, and the pad's line.
+        assert s.js("""[document.title, document.querySelector("link[rel=icon]").getAttribute("href"), loading.hidden,
+            getComputedStyle(canvas).cursor, !window.dispatchEvent(new KeyboardEvent("keydown", {key: "ArrowDown",
+            cancelable: true})), getComputedStyle(document.getElementById("pad")).display,
+            controls.innerText.includes("Gamepad")]""") == ["Driftrock", "driftrock.png", True, "none", True, "none", True]
+
+        def hide(hidden):  # a hidden tab's game waits where it stands, and goes on when shown
+            s.js("Object.defineProperty(document, 'hidden', {value: %s, configurable: true})" % hidden)
+            time.sleep(0.3)
+            return s.frames()
+        held = hide("true")
+        assert hide("true") == held and hide("false") > held, "a hidden tab played on, or a shown one did not"
+        # Full screen: the browser's Escape leaves it and is not the game's where the browser hands it to
+        # the page as full screen ends (here, from the page's own fullscreenchange, so at once: the page
+        # keeps it from the picture); the keyboard is then the game's, and one Escape ends it.
+        s.call("click", selector="#fullscreen")
+        wait_for(lambda: s.js("!!document.fullscreenElement"), 30, "no full screen")
+        s.js("""document.addEventListener('fullscreenchange', () => { const e = new KeyboardEvent('keydown', {key: 'Escape',
+            code: 'Escape', bubbles: true, cancelable: true}); Object.defineProperty(e, 'keyCode', {get: () => 27});
+            canvas.addEventListener('keydown', () => (window.escaped = true), {once: true}); canvas.dispatchEvent(e); },
+            {once: true}); document.exitFullscreen()""")
+        wait_for(lambda: s.js("!document.fullscreenElement && performance.now() - leftFullScreen > 600"), 30, "still full")
+        assert not s.js("window.escaped") and s.js("message.hidden"), "the browser's Escape reached the game"
+        focus = s.js("[document.activeElement.id || document.activeElement.tagName, document.hasFocus()]")
+        assert focus == ["canvas", True], "the game lost the keyboard: %s" % focus
+        s.call("key", how="press", key="Escape")
+        wait_for(lambda: not s.js("message.hidden"), 60, "one Escape after full screen did not end the game")
+        assert s.message() == "The game has ended." and s.call("errors") == []
+
+
+def test_keyboard_touch_buttons_and_gamepad_hold_the_keys_that_keys_txt_says():
+    with Browser() as s:
+        for number, line in enumerate(open(SOURCE + "/tests/browser/keys.txt"), 1):
+            step, _, want = line.split("#")[0].partition(" -> ")
+            verb, *args = step.split() or [None]
+            if verb == "page":
+                s.call("goto", init=PAD, **{k: int(v) for k, v in (a.split("=") for a in args)})
+                s.plays()
+                at = {name.replace(" ", "_"): dict(x=x + w / 2, y=y + h / 2) for name, (x, y, w, h) in s.js(BOXES).items()}
+            elif verb == "key":
+                s.call("key", how=args[0], key=args[1])
+            elif verb == "pad":
+                s.js("pad.axes.fill(0); pad.buttons.forEach(b => (b.pressed = 0, b.value = 0))" + "".join("; pad." + a for a in args))
+            elif verb == "touch":
+                s.call("touch", type=args[0], points=[dict(at[n], id=int(i)) for n, i in (a.split(":") for a in args[1:])])
+            if verb not in (None, "page"):
+                assert s.keys() == [int(c) for c in want.strip()], "keys.txt:%d: %s, not %s" % (number, s.keys(), want)
+        assert s.call("errors") == [], s.call("errors")
+
+
+def test_phone_pages_fit_their_buttons_and_hint_and_a_tap_within_a_frame_fires():
+    with Browser(width=844, height=390, touch=True) as s:  # a phone held sideways
+        s.plays()
+        boxes = s.js(BOXES)
+        x, y, w, h = boxes.pop("picture")
+        assert (w, h) == (520, 390) and len(boxes) == 5, (w, h, boxes)  # the whole height, its shape kept
+        for name, (bx, by, bw, bh) in boxes.items():  # thumb-sized, in the side margins
+            assert bw >= 44 and bh >= 44 and (bx + bw <= x or bx >= x + w), (name, boxes[name])
+        # A tap on Fire shorter than a frame (down and up in one turn of the page) still fires for a frame,
+        # and the page neither scrolls nor zooms nor selects for it.
+        assert s.js("""(() => {
+            const b = document.querySelector('[aria-label="Fire"]'), r = b.getBoundingClientRect();
+            const t = new Touch({identifier: 9, target: b, clientX: r.x + r.width / 2, clientY: r.y + r.height / 2});
+            const kept = ['touchstart', 'touchend'].map(type => b.dispatchEvent(new TouchEvent(type,
+                {touches: type === 'touchstart' ? [t] : [], changedTouches: [t], bubbles: true, cancelable: true})));
+            return [kept, HEAPU8[_gameKeyState() + 32]]; })()""") == [[False, False], 1]
+        assert s.keys() == [0] * 5 and s.call("errors") == [], s.call("errors")
+        # Upright and narrow: a phone hints at turning it; nothing scrolls sideways; the line fits the device.
+        for phone in (True, False):
+            s.call("goto", width=360, height=740, touch=phone)
+            shown = s.js("[document.documentElement.scrollWidth, getComputedStyle(hint).display, controls.innerText]")
+            assert shown[0] == 360 and (shown[1] != "none") == phone and ("● fire" in shown[2]) == phone, shown
+            assert ("Space fire" in shown[2]) != phone, shown
+
+
+def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sentence_not_a_stall():
+    with Browser(broken={"driftrock.data.gz": 404, "driftrock.wasm.gz": "cut"}) as s:
+        said = s.message()
+        assert "pictures (driftrock.data.gz)" in said and "404" in said and "(driftrock.wasm.gz)" in said, said
+        assert "ASSERTIONS" not in said and "RuntimeError" not in said and s.js("!retry.hidden")
+        s.server.broken.clear()
+        s.call("click", selector="#retry")
+        s.plays()
+        # A phone takes the graphics back: the page says so and offers a fresh start; the game waits.
+        s.js("canvas.getContext('webgl').getExtension('WEBGL_lose_context').loseContext()")
+        said, frames = s.message(), s.frames()
+        time.sleep(0.3)
+        assert "picture was lost" in said and s.js("!again.hidden") and s.frames() == frames, said
+        s.call("goto", at="file://" + os.path.join(config.data, "index.html"))
+        assert "python3 -m http.server" in s.message()
+        s.server.broken["page.js"] = 404  # the page's own script missing: the page says so itself
+        s.call("goto")
+        assert "(page.js)" in s.message() and s.js("!again.hidden")
+        s.server.broken.clear()
+        # Browsers that offer less: tests/browser/starts.txt.
+        for init, _, then in (line.partition(" -> ") for line in open(SOURCE + "/tests/browser/starts.txt") if line[0] != "#"):
+            s.call("goto", init=init)
+            if then.strip() == "plays":
+                s.plays()
+            else:
+                assert then.split()[1] in s.message() and s.js("loading.hidden") and s.frames() == 0, (init, s.message())
+    # WebGL turned off in the browser (its workers may still have it): the page says so.
+    with Browser(switches=["--disable-3d-apis"]) as s:
+        assert "WebGL" in s.message() and s.frames() == 0
+
+
+def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_cache_hold():
+    with Browser() as s, tempfile.TemporaryDirectory(prefix="driftrock-site-") as tmp:
+        s.plays()
+        # Installable: the browser finds nothing missing (but the test profile's own incognito), and every
+        # icon the manifest names is its size.
+        errors = s.call("cdp", method="Page.getInstallabilityErrors")["installabilityErrors"]
+        assert [e for e in errors if e["errorId"] != "in-incognito"] == [] == s.call("cdp", method="Page.getAppManifest")["errors"], errors
+        app = s.js("fetch('driftrock.webmanifest').then(r => r.json())")
+        assert (app["display"], app["orientation"], app["categories"], app["start_url"]) == ("fullscreen", "landscape", ["games"], ".")
+        for icon in app["icons"] + [{"src": "driftrock-180.png", "sizes": "180x180"}]:
+            size = s.js("fetch(%r).then(r => r.blob()).then(createImageBitmap).then(b => b.width + 'x' + b.height)" % icon["src"])
+            assert size == icon["sizes"], (icon, size)
+        # The back/forward cache keeps the page, which comes back playing.
+        s.js("window.kept = 1")
+        s.call("visit", at="driftrock.png")
+        why = s.call("back")
+        assert s.js("window.kept") == 1, why
+        s.plays()
+        # After one visit the worker holds every file, and a reload plays with the network off.
+        wait_for(lambda: s.js("caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys()))))"
+                              ".then(all => all.map(keys => keys.length))") == [8], 60, "the files are not kept")
+        s.call("offline", on=True)
+        s.call("visit")
+        s.plays()
+        s.call("offline", on=False)
+        # A second build at the same address: the visit that finds it plays the first, and the next the
+        # second, whose cache is then the only one.
+        first, second = s.js("caches.keys()"), os.path.join(tmp, "site")
+        shutil.copytree(config.data, second)
+        with open(os.path.join(second, "page.css"), "a") as css:
+            css.write("body { --build: 2; }\n")
+        make_site = lambda *site: ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", *site)
+        make_site(second)
+        s.server.site = second
+        build = "getComputedStyle(document.body).getPropertyValue('--build').trim()"
+        s.call("visit")
+        s.plays()
+        assert s.js(build) == ""
+        wait_for(lambda: len(set(s.js("caches.keys()")) - set(first)) == 1 == len(s.js("caches.keys()")), 60, "not replaced")
+        s.call("visit")
+        assert s.js(build) == "2"
+        # Published with its address given, the link preview has it (the app's addresses stay relative,
+        # so that a copy of the folder elsewhere still installs).
+        shutil.copytree(config.data, tmp + "/public")
+        make_site(tmp + "/public", "https://driftrock.example/play")
+        assert "https:" not in open(tmp + "/public/driftrock.webmanifest").read()
+        assert 'content="https://driftrock.example/play/driftrock-preview.png"' in open(tmp + "/public/index.html").read()
+        # With the worker in place, a file neither kept (nor in the browser's own cache) nor on the server
+        # is still named.
+        s.js("caches.keys().then(k => Promise.all(k.map(n => caches.delete(n))))")
+        s.call("cdp", method="Network.clearBrowserCache")
+        s.server.broken["driftrock.data.gz"] = 404
+        s.call("visit")
+        assert "(driftrock.data.gz)" in s.message() and s.js("!!navigator.serviceWorker.controller")

@@ -1,0 +1,206 @@
+# session.py -- what the real-binary tests share: the game under test (`config`, set from pytest's options
+# by tests/binary/conftest.py), a private display with the game on it (Session), and the checks a window's
+# picture answers (the starfield shown, the keys and mouse playing).
+import ctypes
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import tempfile
+import time
+import types
+
+from xvfb import Display
+from wine import WINE, WINESERVER
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The game (a path, or "driftrock.exe" under wine), its pictures' folder (or the page's site), the build
+# tree that made it, and variables for the game's environment.
+config = types.SimpleNamespace(game=None, data=None, build=None, env={})
+# Windows programs run with a relay trace of the two calls the game makes to the desktop (the prefix's
+# registry limits it to them); these are the trace's own lines.
+RELAY = re.compile(r"[0-9a-f]{4}:(Call|Ret|Starting|trace:relay)")
+
+
+def sdl_runtime(env):  # the SDL 1.2 library the game loads with these variables, and its version
+    found = re.search(r"libSDL-1\.2\.so\.0 => (\S+)", ok("ldd", config.game, env=dict(os.environ, **env)))
+    linked = ctypes.CDLL(found.group(1)).SDL_Linked_Version
+    linked.restype = ctypes.POINTER(ctypes.c_uint8 * 3)
+    return os.path.realpath(found.group(1)), tuple(linked().contents)
+
+
+def run(*args, **kw):
+    return subprocess.run(args, capture_output=True, text=True, timeout=600, **kw)
+
+
+def ok(*args, **kw):  # a command that must succeed: its output
+    r = run(*args, **kw)
+    assert r.returncode == 0, (args, r.stdout, r.stderr)
+    return r.stdout
+
+
+def wait_for(test, seconds, what):
+    end = time.time() + seconds
+    while not test():
+        assert time.time() < end, what
+        time.sleep(0.1)
+
+
+class Session(Display):
+    # A private display (harness/xvfb.py), weston on it if `wayland`, and the game in a copy of a folder,
+    # behind `prefix` (Valgrind) if given. Every process it started is stopped on every way out, a failed
+    # start included.
+
+    def __init__(self, data="", prefix=(), wait=60, wayland=False, launch=True, wine=False, env=None):
+        super().__init__()
+        self.prefix, self.wait, self.wayland, self.launch = list(prefix), wait, wayland, launch
+        self.wine, self.errors, self.extra_env = wine, None, env or {}
+        self.dir = tempfile.TemporaryDirectory(prefix="driftrock-run-")
+        self.tmp, self.data = self.dir.name, os.path.join(self.dir.name, "data")
+        data = config.data if data == "" else data
+        shutil.copytree(data, self.data) if data else os.mkdir(self.data)
+
+    def __enter__(self):
+        try:
+            super().__enter__()
+            if not self.launch:
+                return self
+            game_env, search = dict(self.env, **config.env, **self.extra_env), ["--name", "^Driftrock$"]
+            if self.wayland:
+                runtime = os.path.join(self.tmp, "runtime")
+                os.mkdir(runtime, 0o700)
+                with open(os.path.join(runtime, "weston.ini"), "w") as ini:
+                    ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n")
+                self.compositor = self.start(["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024",
+                                              "--height=768", "--socket=driftrock", "--config=" + ini.name],
+                                             env=dict(self.env, XDG_RUNTIME_DIR=runtime), stderr=subprocess.DEVNULL)
+                wait_for(lambda: os.path.exists(os.path.join(runtime, "driftrock")), 30, "weston did not start")
+                game_env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="driftrock", SDL_VIDEODRIVER="wayland")
+                # Under the sanitizers, SDL2's Wayland libraries (libdecor, EGL) are unloaded before
+                # LeakSanitizer reports, so their leaks cannot be told from ours: leaks are checked in
+                # the X11 sessions, which run the same game code.
+                if "libasan" in game_env.get("LD_PRELOAD", ""):
+                    game_env["ASAN_OPTIONS"] = "detect_leaks=0"
+                del game_env["DISPLAY"]
+                search = ["--class", "^Weston Compositor$"]
+            if self.wine:  # the relay trace goes to a file, read while the game runs
+                # wine's own services first, under a wineserver of ours: they must not inherit the
+                # trace or the game's standard error (a driver crashing in wine's device service says so there).
+                self.start([WINESERVER, "--foreground", "--persistent"])
+                subprocess.run([WINE, "wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+                game_env.update(WINEDEBUG="-all,+relay")
+                self.prefix, self.errors = [WINE], os.path.join(self.tmp, "wine.log")
+            self.game = self.start(self.prefix + [config.game], cwd=self.data, env=game_env, stdout=subprocess.PIPE,
+                                   stderr=open(self.errors, "w") if self.wine else subprocess.PIPE)
+            self.find_window(search, self.game)
+            libs = config.env.get("LD_LIBRARY_PATH")
+            if libs and not self.prefix:  # the SDL runtime asked for is the one loaded
+                with open("/proc/%d/maps" % self.game.pid) as maps:
+                    assert libs in maps.read(), "the game did not load SDL from " + libs
+            return self
+        except BaseException:
+            self.__exit__()
+            raise
+
+    def __exit__(self, *exc):
+        if self.wine:  # every program of the prefix's wineserver, and the server
+            subprocess.run([WINESERVER, "-k"], stderr=subprocess.DEVNULL, timeout=30)
+        super().__exit__()
+        self.dir.cleanup()
+
+    def traced(self):  # the relay trace's calls so far, as "ChangeDisplaySettingsA(00000000,00000000)"
+        return [line.split("Call user32.")[1].split(" ret=")[0] for line in open(self.errors) if "Call user32." in line]
+
+    def find_window(self, search, game=None):  # waits for the window; the game, if given, must not end first
+        found = []
+
+        def window():
+            assert game is None or game.poll() is None, "the game ended: %r" % (game.communicate(),)
+            found[:] = self.x("xdotool", "search", "--onlyvisible", *search, check=False).split()
+            return found
+        wait_for(window, self.wait, "no window")
+        self.window = found[0]
+
+    def x(self, *args, check=True):
+        return subprocess.run(args, env=self.env, capture_output=True, check=check, timeout=30).stdout.decode()
+
+    def screenshot(self):
+        # The window's RGB bytes, 1024 x 768.
+        shot = subprocess.run(["import", "-window", self.window, "-depth", "8", "rgb:-"], env=self.env,
+                              capture_output=True, check=True, timeout=30).stdout
+        assert len(shot) == 1024 * 768 * 3, len(shot)
+        return shot
+
+    def shows_starfield(self, pictures=None):
+        # The window shows the backdrop (its top 1024 of 1280 world units) in place, block by block (the
+        # ship, rocks and cursor cover a few), in its own colours (a red-blue swap would trade them):
+        # waited for as long as the session waits for its window, for a busy machine draws late.
+        want = blocks([os.path.join(pictures or self.data, "starfield.bmp"), "-crop", "100%x80%+0+0", "+repage"])
+        b = [sum(want[i:i + 3]) for i in range(0, len(want), 3)]
+        end = time.time() + self.wait
+        while seen := blocks(["-size", "1024x768", "-depth", "8", "rgb:-"], shot := self.screenshot()):
+            a = [sum(seen[i:i + 3]) for i in range(0, len(seen), 3)]
+            close = sum(1 for x, y in zip(a, b) if abs(x - y) < 24)
+            r = statistics.correlation(a, b) if len(set(a)) > 1 else 0.0  # one colour all over: nothing drawn yet
+            mean = [[sum(x[c::3]) / (len(x) / 3) for c in range(3)] for x in (seen, want)]
+            said = "%d of %d blocks match, correlation %.2f; mean RGB %s, picture %s" % (
+                close, len(a), r, *[["%.1f" % v for v in m] for m in mean])
+            if close > 0.9 * len(a) and r > 0.6 and all(abs(g - w) < 6 for g, w in zip(*mean)) and mean[0][2] > mean[0][0] + 5:
+                print("  starfield: " + said)
+                return shot
+            assert time.time() < end, "the window did not show the starfield in %d s: %s" % (self.wait, said)
+            time.sleep(0.2)
+
+
+    def escape(self):
+        self.x("xdotool", "mousemove", "--window", self.window, "512", "384", "key", "Escape")  # the pointer gives the focus
+
+    def finish(self, timeout=60):
+        out, err = self.game.communicate(timeout=timeout)
+        if self.wine:  # what wine said beyond its relay trace
+            err = "".join(line for line in open(self.errors) if not RELAY.match(line)).encode()
+        return self.game.returncode, out.decode(), err.decode()
+
+    def ends_with(self, server):
+        # Kills a server under the game: the game's status once it has ended by itself, and how long that took.
+        start = time.time()
+        server.kill()
+        return self.game.wait(timeout=60), time.time() - start
+
+
+def blocks(image, data=None, grid="32x24"):
+    # The mean colours of a grid of blocks of an image, as RGB bytes (ImageMagick).
+    return subprocess.run(["convert", *image, "-scale", grid + "!", "-depth", "8", "rgb:-"], input=data,
+                          capture_output=True, check=True, timeout=30).stdout
+
+
+def plays(s):
+    # Space fires a bullet; Left turns the ship where it starts, at the centre (early: with no keys, the
+    # first rock reaches it on frame 271); the cursor follows the mouse; Escape quits. How it ended.
+    def sights(shot):  # bullet pixels (green), and the cursor's (lime) near the mouse and far from it
+        green = [i // 3 for i in range(0, len(shot), 3) if shot[i + 1] > 120 and shot[i + 1] - max(shot[i], shot[i + 2]) > 60]
+        near = [sum(1 for i in green if abs(i % 1024 - cx) < 20 and abs(i // 1024 - cy) < 20) for cx, cy in [(300, 200), (100, 600)]]
+        return len(green) - near[0], near
+    centre = lambda shot: [shot[3 * (y * 1024 + x) + c] for y in range(352, 416) for x in range(480, 544) for c in range(3)]
+    def held(key, measure, enough, seconds=60):  # KEY held until measure() is enough, up to a limit: the last measure
+        s.x("xdotool", "keydown", key)
+        end = time.time() + seconds
+        while not enough(got := measure()) and time.time() < end:
+            time.sleep(0.05)
+        s.x("xdotool", "keyup", key)
+        return got
+    # Fired first, straight up, away from the rocks (they start at the corners): Space held until bullets
+    # show (a press and release within one frame never shows in the key state), then Left held until
+    # the ship at the centre has turned (at most 5 degrees a frame), each up to a generous limit, for a
+    # starved machine plays few frames a second.
+    s.shows_starfield()  # the game has drawn
+    s.x("xdotool", "mousemove", "--window", s.window, "300", "200")
+    bullets, near = held("space", lambda: sights(s.screenshot()), lambda got: got[0] > 2 and got[1][0] > 40)
+    before = centre(s.screenshot())
+    turned = held("Left", lambda: sum(abs(a - b) for a, b in zip(before, centre(s.screenshot()))) / len(before), lambda t: t > 8)
+    print("  keys: the centre changed by %.1f a channel after Left; %d bullet pixels; cursor pixels %s" % (turned, bullets, near))
+    assert turned > 8 and bullets > 2 and near[0] > 40 and near[1] == 0, (turned, bullets, near)
+    shot = s.shows_starfield()
+    s.escape()
+    return shot, s.finish()
