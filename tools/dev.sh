@@ -83,7 +83,11 @@ build() {
     shift
     extras=OFF
     installed libgtest-dev && installed libbenchmark-dev && extras=ON
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@" &&
+    # A tree whose toolchain file is gone (they moved to cmake/) is configured afresh.
+    fresh=""
+    toolchain=$(sed -n 's/^include("\(.*\)")$/\1/p' "$dir"/CMakeFiles/*/CMakeSystem.cmake 2>/dev/null || true)
+    [ -n "$toolchain" ] && [ ! -e "$toolchain" ] && fresh=--fresh
+    cmake $fresh -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@" &&
         cmake --build "$dir" -j "$(nproc)"
 }
 

@@ -55,7 +55,7 @@ write("driftrock.webmanifest", json.dumps({
 }, indent=2) + "\n")
 
 # What playing offline needs; the app's large icons matter only while installing, which is online.
-kept = ["index.html", "page.js", "page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
+kept = ["index.html"] + re.findall(r'<script src="([^"]+)"', page) + ["page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
         "driftrock.webmanifest", "driftrock.png"]
 # Each with the hash of its bytes, and for a packed file also of them unpacked: a server may unpack it on
 # the way (Content-Encoding), and the worker then sees it plain.

@@ -8,7 +8,7 @@ const BUILD = "@BUILD@";
 const FILES = @FILES@;
 const OURS = "driftrock " + self.registration.scope + " ";  // every cache of this folder's
 const CACHE = OURS + BUILD;
-const HANDED = OURS + "downloaded";  // what the page downloaded, handed over (page.js names it alike)
+const HANDED = OURS + "downloaded";  // what the page downloaded, handed over (download.js names it alike)
 const KEPT = new Set(FILES.map(([name]) => name));
 
 const hex = (bytes) => [...new Uint8Array(bytes)].map((b) => b.toString(16).padStart(2, "0")).join("");

@@ -234,10 +234,11 @@ def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sen
         assert "picture was lost" in said and s.js("!again.hidden") and s.frames() == frames, said
         s.call("goto", at="file://" + os.path.join(config.data, "index.html"))
         assert "python3 -m http.server" in s.message()
-        s.server.broken["page.js"] = 404  # the page's own script missing: the page says so itself
-        s.call("goto")
-        assert "(page.js)" in s.message() and s.js("!again.hidden")
-        s.server.broken.clear()
+        for script in ("page.js", "download.js"):  # one of the page's own scripts missing: the page says so itself
+            s.server.broken = {script: 404}
+            s.call("goto")
+            assert "(%s)" % script in s.message() and s.js("!again.hidden"), s.message()
+        s.server.broken = {}
         # Browsers that offer less: tests/browser/starts.txt.
         for init, _, then in (line.partition(" -> ") for line in open(SOURCE + "/tests/browser/starts.txt") if line[0] != "#"):
             s.call("goto", init=init)
@@ -270,7 +271,7 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         s.plays()
         # After one visit the worker holds every file, and a reload plays with the network off.
         wait_for(lambda: s.js("caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys()))))"
-                              ".then(all => all.map(keys => keys.length))") == [8], 60, "the files are not kept")
+                              ".then(all => all.map(keys => keys.length))") == [12], 60, "the files are not kept")
         s.call("offline", on=True)
         s.call("visit")
         s.plays()

@@ -1,0 +1,90 @@
+// controls.js -- the game's five keys as the page holds them: touch buttons, gamepads, the keyboard
+// (never scrolling the page), full screen, and the controls line the device shows.
+"use strict";
+
+// The five keys the page holds, one bit a key in the order PlatformWeb reads them.
+const BIT = { Fire: 1, Thrust: 2, Reverse: 4, "Turn right": 8, "Turn left": 16 };
+const buttons = [...document.querySelectorAll("#pad button")];
+const fingers = new Map();  // a touch's identifier -> the control under it
+let tapped = 0;  // pressed since the last frame: a tap shorter than a frame still holds its key for one
+let padSeen = false;
+
+const bitOf = (button) => BIT[button.getAttribute("aria-label")];
+function touchBits() {
+  let bits = 0;
+  for (const b of fingers.values()) bits |= bitOf(b);
+  return bits;
+}
+
+// The control under a finger, or none: sliding off a control lets it go, sliding onto one presses it.
+function follow(e) {
+  const ours = [...e.changedTouches].filter((t) => e.type === "touchstart" || fingers.has(t.identifier));
+  if (!ours.length) return;
+  if (e.cancelable) e.preventDefault();  // no scrolling, zooming, selecting, long-press menu or imitated mouse
+  for (const t of ours) {
+    const under = document.elementFromPoint(t.clientX, t.clientY);
+    const control = e.type.match(/end|cancel/) ? null : under && under.closest("#pad button");
+    if (control && fingers.get(t.identifier) !== control) tapped |= bitOf(control);
+    if (control) fingers.set(t.identifier, control);
+    else fingers.delete(t.identifier);
+  }
+  if (e.type === "touchcancel") fingers.clear();  // the browser took the touches: nothing stays held
+  for (const b of buttons) b.classList.toggle("held", [...fingers.values()].includes(b));
+}
+$("pad").addEventListener("touchstart", follow, { passive: false });
+for (const type of ["touchmove", "touchend", "touchcancel"]) document.addEventListener(type, follow, { passive: false });
+$("pad").addEventListener("contextmenu", (e) => e.preventDefault());
+
+// The browser's gamepads in their standard mapping: the d-pad or the left stick past its dead zone
+// turns, thrusts and reverses; the bottom face button or the right trigger fires.
+const DEAD_ZONE = 0.4;
+function padBits() {
+  let bits = 0, seen = false;
+  for (const pad of (navigator.getGamepads && navigator.getGamepads()) || []) {
+    if (!pad || pad.connected === false) continue;
+    seen = true;
+    const down = (i) => pad.buttons[i] && (pad.buttons[i].pressed || pad.buttons[i].value > 0.5);
+    const [x = 0, y = 0] = pad.axes;
+    if (down(0) || down(7)) bits |= BIT.Fire;
+    if (down(12) || y < -DEAD_ZONE) bits |= BIT.Thrust;
+    if (down(13) || y > DEAD_ZONE) bits |= BIT.Reverse;
+    if (down(15) || x > DEAD_ZONE) bits |= BIT["Turn right"];
+    if (down(14) || x < -DEAD_ZONE) bits |= BIT["Turn left"];
+  }
+  if (seen !== padSeen) $("pad-line").hidden = !(padSeen = seen);
+  return bits;
+}
+window.addEventListener("gamepadconnected", padBits);
+window.addEventListener("gamepaddisconnected", padBits);
+
+// The keyboard, full screen, and the device's own controls line.
+const touch = navigator.maxTouchPoints > 0 || matchMedia("(any-pointer: coarse)").matches;
+document.body.classList.toggle("touch", touch);
+$("keys-line").hidden = touch;
+$("touch-line").hidden = !touch;
+
+// The game's keys play the game; they never scroll the page. In full screen the browser takes the
+// first Escape to leave full screen: that press is not the game's, and only the next one ends it.
+let leftFullScreen = -1e9;
+window.addEventListener("keydown", (e) => {
+  if (["ArrowUp", "ArrowDown", "ArrowLeft", "ArrowRight", " ", "Spacebar"].includes(e.key)) e.preventDefault();
+  if (e.key === "Escape" && (document.fullscreenElement || performance.now() - leftFullScreen < 500)) e.stopImmediatePropagation();
+}, true);
+// A click gives the game the keyboard back (after the page lost it to another element or window).
+canvas.addEventListener("mousedown", () => canvas.focus());
+
+// (Installed as an app, the game opens full screen already: no button then.)
+if (document.fullscreenEnabled && !matchMedia("(display-mode: fullscreen)").matches) {
+  $("fullscreen").hidden = false;
+  // The keyboard stays the game's: a button that kept the focus would take Space (fire) as a click, and
+  // the browser gives the focus back to it when full screen ends.
+  $("fullscreen").addEventListener("mousedown", (e) => e.preventDefault());
+  $("fullscreen").onclick = () => canvas.focus() || document.documentElement.requestFullscreen().then(() => {
+    if (touch && screen.orientation && screen.orientation.lock) screen.orientation.lock("landscape").catch(() => {});
+  }, () => {});
+  document.addEventListener("fullscreenchange", () => {
+    $("fullscreen").hidden = !!document.fullscreenElement;
+    if (!document.fullscreenElement) leftFullScreen = performance.now();
+    canvas.focus();
+  });
+}

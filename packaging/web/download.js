@@ -1,0 +1,83 @@
+// download.js -- the game's three files (script, WebAssembly, pictures, each gzip-packed) downloaded
+// at once, with progress and unpacked; a failure named and tried again; and the files handed to the
+// service worker for offline play.
+"use strict";
+
+const FILES = [["js", "driftrock.js.gz", "the game's script"], ["wasm", "driftrock.wasm.gz", "the game's program"],
+               ["data", "driftrock.data.gz", "the game's pictures"]];
+const got = {}, sizes = {}, received = {}, downloaded = {};  // unpacked by key; as downloaded by name
+
+// The bar's first 60 parts are the download, the rest the game's start-up, a step a picture.
+function progress() {
+  const sum = (o) => Object.values(o).reduce((a, b) => a + b, 0);
+  $("progress").max = 100;
+  $("progress").value = 60 * sum(received) / (sum(sizes) || 1);
+}
+
+async function download([key, file, what]) {
+  const failed = (why) => Object.assign(new Error(`Driftrock could not download ${what} (${file}): ${why}.`), { file });
+  let response;
+  try {
+    response = await fetch(file);
+  } catch (e) {
+    throw failed("the connection failed");
+  }
+  if (!response.ok) throw failed(`the server answered ${response.status} ${response.statusText}`.trim());
+  sizes[key] = +response.headers.get("Content-Length") || 0;
+  const chunks = [], reader = response.body.getReader();
+  received[key] = 0;
+  try {
+    for (let part; !(part = await reader.read()).done;) {
+      chunks.push(part.value);
+      received[key] += part.value.length;
+      progress();
+    }
+  } catch (e) {
+    throw failed("the connection was cut off");
+  }
+  let bytes = new Uint8Array(received[key]);
+  chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
+  downloaded[file] = bytes;
+  // Packed with gzip; a server that already unpacked it on the way (Content-Encoding) hands it over plain.
+  if (bytes[0] === 0x1f && bytes[1] === 0x8b) {
+    try {
+      const unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
+      bytes = new Uint8Array(await new Response(unpacked).arrayBuffer());
+    } catch (e) {
+      throw failed("it arrived damaged");
+    }
+  }
+  got[key] = bytes;
+}
+
+async function load() {
+  $("message").hidden = true;
+  $("loading").hidden = false;
+  const results = await Promise.allSettled(FILES.filter(([key]) => !got[key]).map(download));
+  const failures = results.filter((r) => r.status === "rejected").map((r) => r.reason.message);
+  if (failures.length) {
+    console.error(...failures);
+    return say(failures.join(" ") + " Check the connection, then try again.", "retry");
+  }
+  Module.wasmBinary = got.wasm;
+  Module.getPreloadedPackage = () => got.data.buffer;
+  const script = document.createElement("script");
+  script.src = URL.createObjectURL(new Blob([got.js], { type: "text/javascript" }));
+  document.body.appendChild(script);
+  canvas.focus();
+}
+$("retry").onclick = load;
+
+// Once the game plays, the service worker keeps its files (sw.js): the next visit plays offline,
+// and learns of a new build, which the visit after it plays. The worker takes the three large files as
+// they were downloaded (a cache it empties), so that no server sends them twice. A page with no
+// service workers (a private window, an address that is neither https nor localhost, workers turned
+// off) plays the same.
+async function keepForOffline() {
+  if (!("serviceWorker" in navigator) || !window.isSecureContext) return;
+  if (!navigator.serviceWorker.controller) {  // a first visit: the files came from the server
+    const handed = await caches.open("driftrock " + new URL(".", location.href).href + " downloaded");  // sw.js's HANDED
+    for (const [file, bytes] of Object.entries(downloaded)) await handed.put(file, new Response(bytes));
+  }
+  await navigator.serviceWorker.register("sw.js", { updateViaCache: "none" });
+}

@@ -1,0 +1,48 @@
+// graphics.js -- WebGL: whether the browser offers it where the game draws, and the picture lost when a
+// phone takes the graphics back.
+"use strict";
+
+// Whether the browser offers WebGL where the game draws: on the page's own thread. A trial context
+// there, let go at once (the game's own comes later). A page's first context is slow to make on a
+// phone, so a worker's OffscreenCanvas first readies the graphics off the page's thread; its answer
+// decides nothing, since a browser may offer WebGL in one and not the other (WebKit's workers have
+// none, and a browser with WebGL turned off may still have it in workers). A worker that never
+// answers is given up on after WARM_UP ms.
+const WARM_UP = 1500;
+function hasWebGL() {
+  const here = () => {
+    try {
+      const gl = document.createElement("canvas").getContext("webgl");
+      const lose = gl && gl.getExtension("WEBGL_lose_context");
+      if (lose) lose.loseContext();
+      return !!gl;
+    } catch (e) {
+      return false;
+    }
+  };
+  if (typeof OffscreenCanvas !== "function" || typeof Worker !== "function") return Promise.resolve(here());
+  return new Promise((answer) => {
+    let worker = null;
+    const done = () => {
+      clearTimeout(late);
+      if (worker) worker.terminate();
+      answer(here());
+    };
+    const late = setTimeout(done, WARM_UP);
+    try {
+      const ask = "try { new OffscreenCanvas(1, 1).getContext('webgl'); } finally { postMessage(0); }";
+      worker = new Worker(URL.createObjectURL(new Blob([ask], { type: "text/javascript" })));
+      worker.onmessage = worker.onerror = done;
+    } catch (e) {
+      done();
+    }
+  });
+}
+
+// A phone takes the graphics back from pages in the background: the picture cannot come back, so
+// the game waits and the page offers a fresh start instead of a frozen picture.
+canvas.addEventListener("webglcontextlost", (e) => {
+  e.preventDefault();
+  Module.halted = true;
+  say("The game's picture was lost: the browser took its graphics back, as it may from a page in the background.", "again");
+});

@@ -1,0 +1,44 @@
+// start.js -- last of the page's scripts: the game's Module (its canvas, the keys it reads a frame,
+// its progress and its end) and the start, once the page is up and the browser can play.
+"use strict";
+
+var Module = {
+  canvas: canvas,
+  heldKeys: () => touchBits() | tapped | padBits(),
+  // Called once a frame, after it has read its keys.
+  frameDone() {
+    tapped = 0;
+    if (!Module.frames) {  // the first: the picture is up (and the start-up benchmark's moment)
+      Module.firstFrame = performance.now();
+      $("loading").hidden = true;
+      // Kept for offline play once the game is up, not while it starts.
+      setTimeout(() => keepForOffline().catch((e) => console.warn("No offline play:", e.message)));
+    }
+    Module.frames = (Module.frames || 0) + 1;
+  },
+  startupStep() { $("progress").value += (100 - $("progress").value) * 0.03; },
+  print: (text) => console.log(text),
+  printErr: (text) => console.warn(text),
+  setStatus() {},
+  showFailure(message) { say(message.trim()); },
+  onExit(status) {
+    if (status === 0) say("The game has ended.", "again");
+  },
+  // The toolchain's own words go to the console; the player reads a sentence.
+  onAbort: stopped,
+};
+
+// The rest once the page is up.
+setTimeout(async () => {
+  if (location.protocol === "file:") {
+    say("Driftrock has to come from a web server: a browser does not let a page opened as a file read the " +
+        "game's files. In this folder run “python3 -m http.server 8000”, then open http://localhost:8000/");
+  } else if (!(await hasWebGL())) {
+    // With no WebGL the game would run and show nothing: say so instead, and do not start it.
+    say("Driftrock draws with WebGL, which this browser does not offer (or has turned off).");
+  } else if (typeof DecompressionStream !== "function") {
+    say("This browser is too old to unpack the game: Driftrock needs a current Chrome, Edge, Firefox or Safari.");
+  } else {
+    load();
+  }
+});
