@@ -34,7 +34,7 @@ def test_installs_into_a_prefix_with_a_space():
         prefix = os.path.join(tmp, "my games", "usr")
         ok("cmake", "--install", config.build, "--prefix", prefix)
         for path in ["lib/games/driftrock/driftrock", "share/games/driftrock/a1/c7.bmp", "share/man/man6/driftrock.6.gz",
-                     "share/doc/driftrock/copyright", "share/doc/driftrock/README.md"] + \
+                     "share/doc/driftrock/copyright", "share/doc/driftrock/README"] + \
                 ["share/icons/hicolor/%dx%d/apps/driftrock.png" % (n, n) for n in (48, 64, 128)]:
             assert os.path.exists(os.path.join(prefix, path)), path
         assert not ok("desktop-file-validate", os.path.join(prefix, "share/applications/driftrock.desktop")).strip()
