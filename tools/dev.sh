@@ -1,6 +1,6 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine (12 or 13), build Driftrock, and play it or test it.
-# Usage: tools/dev.sh play | test | build | package | windows | web
+# Usage: tools/dev.sh play | test | build | package | windows | web | setup TREE... | trees TREE... | packages TREE...
 #   test: the whole suite in six build trees: plain (with Valgrind, both SDL runtimes, Wayland and
 #   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
 #   clang with libFuzzer on the picture loader, arm64 under qemu-user, 64-bit Windows under wine,
@@ -9,8 +9,12 @@
 #   (tools/debian_chroot.sh); then one total line.
 #   windows: the Windows ZIP and installer, in build-windows/.
 #   web: the web page's folder, build-web/site/.
-# For tools/debian_chroot.sh: packages TREE... (the names the trees need), setup TREE... (installs
-# them, and the browser driver), trees TREE... (builds and tests them, with no download).
+#   setup TREE...: installs what those trees need (and the browser tests' driver); trees TREE...: builds
+#   and tests them, with no download (docs/testing.md: one tree, one test); packages TREE...: the
+#   Debian packages they need. The trees: plain asan fuzz arm64 windows web.
+# Settings: DRIFTROCK_HOMEPAGE=https://... (the package's homepage) for build, play and package;
+# DRIFTROCK_SITE_URL=https://.../ (the page's public address) for web; DRIFTROCK_DEBIAN13=no for test.
+# Unset, they leave what the build tree already has (a package never keeps the test tree's stand-in homepage).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -138,12 +142,23 @@ total() {
     [ "$failed" -eq 0 ]
 }
 
+# homepage: the package's homepage as given; unset, the one the tree has, but never the test tree's
+# stand-in (the tests package the game with a reserved address; a player's package names none).
+STAND_IN=https://driftrock.example/
+homepage() {
+    if [ -n "${DRIFTROCK_HOMEPAGE+set}" ]; then
+        echo "-DDRIFTROCK_HOMEPAGE=$DRIFTROCK_HOMEPAGE"
+    elif grep -qx "DRIFTROCK_HOMEPAGE:STRING=$STAND_IN" build/CMakeCache.txt 2>/dev/null; then
+        echo "-UDRIFTROCK_HOMEPAGE"
+    fi
+}
+
 # build_tree NAME: builds one test tree.
 build_tree() {
     case $1 in
         # The package is tested complete: with a homepage, the publisher's or a reserved stand-in.
         plain) build build -DDRIFTROCK_TESTS=ON -DDRIFTROCK_BENCH=ON \
-            -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE:-https://driftrock.example/}" ;;
+            -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE:-$STAND_IN}" ;;
         asan) build build-asan -DDRIFTROCK_SANITIZE=ON -DDRIFTROCK_TESTS=ON ;;
         fuzz) CC=clang CXX=clang++ build build-fuzz -DDRIFTROCK_FUZZ=ON ;;
         arm64) build build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64.cmake ;;
@@ -184,7 +199,7 @@ trees() {
 case "${1:-}" in
     play)
         install_missing $GAME_PACKAGES
-        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
+        build build $(homepage)
         cd data && exec ../build/driftrock
         ;;
     test)
@@ -226,11 +241,11 @@ case "${1:-}" in
         ;;
     build)
         install_missing $GAME_PACKAGES
-        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
+        build build $(homepage)
         ;;
     package)
         install_missing $GAME_PACKAGES
-        build build -DDRIFTROCK_HOMEPAGE="${DRIFTROCK_HOMEPAGE-}"
+        build build $(homepage)
         (cd build && cpack -G DEB)
         ;;
     windows)
@@ -240,11 +255,11 @@ case "${1:-}" in
         ;;
     web)
         install_missing $WEB_PACKAGES
-        build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake
+        build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake ${DRIFTROCK_SITE_URL+"-DDRIFTROCK_SITE_URL=$DRIFTROCK_SITE_URL"}
         echo "The page is in build-web/site/: python3 -m http.server --bind 127.0.0.1 --directory build-web/site"
         ;;
     *)
-        echo "usage: tools/dev.sh play | test | build | package | windows | web" >&2
+        echo "usage: tools/dev.sh play | test | build | package | windows | web | setup TREE... | trees TREE... | packages TREE..." >&2
         exit 2
         ;;
 esac
