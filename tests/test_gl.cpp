@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -18,18 +17,11 @@ struct Rgb {
 };
 static const Rgb RED{255, 0, 0}, GREEN{0, 255, 0}, BLUE{0, 0, 255}, WHITE{255, 255, 255};
 static const std::string IMAGES = CORPUS_DIR "/";
-static bool sixteenBitModeRefused = false;
 
 class Gl : public ::testing::Test {
 public:
     static void SetUpTestSuite()
     {
-        // What the game asks for first, 16 bits a channel, no X visual offers.
-        if (SDL_Init(SDL_INIT_VIDEO) == 0) {
-            for (SDL_GLattr a : {SDL_GL_RED_SIZE, SDL_GL_GREEN_SIZE, SDL_GL_BLUE_SIZE, SDL_GL_DEPTH_SIZE})
-                SDL_GL_SetAttribute(a, 16);
-            sixteenBitModeRefused = !SDL_SetVideoMode(1024, 768, 16, SDL_OPENGLBLIT | SDL_DOUBLEBUF);
-        }
         ASSERT_EQ(0, startVideo());
         glEnable(GL_TEXTURE_2D);
         glEnable(GL_BLEND);
@@ -54,33 +46,6 @@ public:
                                              << "," << want.b << " got " << +p[0] << "," << +p[1] << "," << +p[2];
     }
 };
-
-TEST_F(Gl, StartsEvenThoughNoVisualHasSixteenBitChannels)
-{
-    EXPECT_TRUE(sixteenBitModeRefused) << "this server has 16-bit channels: the second request went untried";
-    EXPECT_NE(nullptr, SDL_GetVideoSurface());
-}
-
-TEST_F(Gl, UnusualLayoutsAreCopiedIntoPlace)
-{
-    // Alpha in the first byte, then red, green, blue: no GL format takes it as it lies. Then a red channel
-    // of four bits, though the other channels sit as in R, G, B, A bytes: its full red shows as full
-    // within a step of four bits (classic SDL widens 0xf to 0xf0, the compatibility library to 0xff).
-    Uint32 cases[][5] = {{0xff00, 0xff0000, 0xff000000, 0xff, 8}, {0xf, 0xff00, 0xff0000, 0xff000000, 4}};
-    for (Uint32* m : cases) {
-        SDL_Surface* odd = SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 32, m[0], m[1], m[2], m[3]);
-        SDL_FillRect(odd, nullptr, SDL_MapRGBA(odd->format, 255, 0, 0, 255));
-        GLuint tex = 0;
-        glGenTextures(1, &tex);
-        glBindTexture(GL_TEXTURE_2D, tex);
-        uploadSurface(odd);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        SDL_FreeSurface(odd);
-        backdrop();
-        drawTexturedQuad(640, 512, 0, 100, 100, tex);
-        EXPECT_TRUE(shows(Rgb{255, 0, 0}, 640, 512, std::max(8, 256 >> m[4]))) << std::hex << m[0];
-    }
-}
 
 // Frames red, green, (missing: untextured), blue, a draw each: forwards; backwards, from frame 0 to the
 // last; a step past the end goes to 0, not to a remainder; stopped, it stays; started, forwards by one.

@@ -7,9 +7,7 @@ import sys
 
 import pytest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [os.path.join(HERE, "..", "support"), os.path.join(HERE, "..", "..", "harness")]
-import session  # noqa: E402 (found through the path above)
+import session  # tests/support, through pytest.ini's path
 
 
 def pytest_addoption(parser):

@@ -1,17 +1,15 @@
 # session.py -- what the real-binary tests share: the game under test (`config`, set from pytest's options
-# by tests/binary/conftest.py), a private display with the game on it (Session), and the checks a window's
-# picture answers (the starfield shown, the keys and mouse playing).
+# by tests/binary/conftest.py) on a private display (Session, over harness/game.py's Game), and the checks
+# a window's picture answers (the starfield shown, the keys and mouse playing).
 import ctypes
 import os
 import re
-import shutil
 import statistics
 import subprocess
-import tempfile
 import time
 import types
 
-from xvfb import Display
+from game import Game, wait_for  # noqa: F401 (wait_for, for the tests)
 from wine import WINE, WINESERVER
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -40,62 +38,20 @@ def ok(*args, **kw):  # a command that must succeed: its output
     return r.stdout
 
 
-def wait_for(test, seconds, what):
-    end = time.time() + seconds
-    while not test():
-        assert time.time() < end, what
-        time.sleep(0.1)
+class Session(Game):
+    # The game under test in a copy of DATA (config.data by default; None: an empty folder), on a private
+    # display; weston on it if `wayland`; under wine, with its relay trace in a file, if `wine`; behind
+    # `prefix` (Valgrind) if given. The SDL runtime asked for (LD_LIBRARY_PATH) must be the one loaded.
 
-
-class Session(Display):
-    # A private display (harness/xvfb.py), weston on it if `wayland`, and the game in a copy of a folder,
-    # behind `prefix` (Valgrind) if given. Every process it started is stopped on every way out, a failed
-    # start included.
-
-    def __init__(self, data="", prefix=(), wait=60, wayland=False, launch=True, wine=False, env=None):
-        super().__init__()
-        self.prefix, self.wait, self.wayland, self.launch = list(prefix), wait, wayland, launch
-        self.wine, self.errors, self.extra_env = wine, None, env or {}
-        self.dir = tempfile.TemporaryDirectory(prefix="driftrock-run-")
-        self.tmp, self.data = self.dir.name, os.path.join(self.dir.name, "data")
-        data = config.data if data == "" else data
-        shutil.copytree(data, self.data) if data else os.mkdir(self.data)
+    def __init__(self, data="", wayland=False, wine=False, env=None, **kw):
+        super().__init__(config.game, config.data if data == "" else data, dict(config.env, **(env or {})), **kw)
+        self.wayland, self.wine, self.errors = wayland, wine, None
 
     def __enter__(self):
+        super().__enter__()
         try:
-            super().__enter__()
-            if not self.launch:
-                return self
-            game_env, search = dict(self.env, **config.env, **self.extra_env), ["--name", "^Driftrock$"]
-            if self.wayland:
-                runtime = os.path.join(self.tmp, "runtime")
-                os.mkdir(runtime, 0o700)
-                with open(os.path.join(runtime, "weston.ini"), "w") as ini:
-                    ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n")
-                self.compositor = self.start(["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024",
-                                              "--height=768", "--socket=driftrock", "--config=" + ini.name],
-                                             env=dict(self.env, XDG_RUNTIME_DIR=runtime), stderr=subprocess.DEVNULL)
-                wait_for(lambda: os.path.exists(os.path.join(runtime, "driftrock")), 30, "weston did not start")
-                game_env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="driftrock", SDL_VIDEODRIVER="wayland")
-                # Under the sanitizers, SDL2's Wayland libraries (libdecor, EGL) are unloaded before
-                # LeakSanitizer reports, so their leaks cannot be told from ours: leaks are checked in
-                # the X11 sessions, which run the same game code.
-                if "libasan" in game_env.get("LD_PRELOAD", ""):
-                    game_env["ASAN_OPTIONS"] = "detect_leaks=0"
-                del game_env["DISPLAY"]
-                search = ["--class", "^Weston Compositor$"]
-            if self.wine:  # the relay trace goes to a file, read while the game runs
-                # wine's own services first, under a wineserver of ours: they must not inherit the
-                # trace or the game's standard error (a driver crashing in wine's device service says so there).
-                self.start([WINESERVER, "--foreground", "--persistent"])
-                subprocess.run([WINE, "wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-                game_env.update(WINEDEBUG="-all,+relay")
-                self.prefix, self.errors = [WINE], os.path.join(self.tmp, "wine.log")
-            self.game = self.start(self.prefix + [config.game], cwd=self.data, env=game_env, stdout=subprocess.PIPE,
-                                   stderr=open(self.errors, "w") if self.wine else subprocess.PIPE)
-            self.find_window(search, self.game)
             libs = config.env.get("LD_LIBRARY_PATH")
-            if libs and not self.prefix:  # the SDL runtime asked for is the one loaded
+            if self.launch and libs and not self.prefix:
                 with open("/proc/%d/maps" % self.game.pid) as maps:
                     assert libs in maps.read(), "the game did not load SDL from " + libs
             return self
@@ -103,27 +59,47 @@ class Session(Display):
             self.__exit__()
             raise
 
+    def prepare(self, env):
+        if self.wayland:
+            runtime = os.path.join(self.tmp, "runtime")
+            os.mkdir(runtime, 0o700)
+            with open(os.path.join(runtime, "weston.ini"), "w") as ini:
+                ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n")
+            self.compositor = self.start(["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024",
+                                          "--height=768", "--socket=driftrock", "--config=" + ini.name],
+                                         env=dict(self.env, XDG_RUNTIME_DIR=runtime), stderr=subprocess.DEVNULL)
+            wait_for(lambda: os.path.exists(os.path.join(runtime, "driftrock")), 30, "weston did not start")
+            env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="driftrock", SDL_VIDEODRIVER="wayland")
+            # Under the sanitizers, SDL2's Wayland libraries (libdecor, EGL) are unloaded before
+            # LeakSanitizer reports, so their leaks cannot be told from ours: leaks are checked in
+            # the X11 sessions, which run the same game code.
+            if "libasan" in env.get("LD_PRELOAD", ""):
+                env["ASAN_OPTIONS"] = "detect_leaks=0"
+            del env["DISPLAY"]
+            self.search = ["--class", "^Weston Compositor$"]
+        if self.wine:  # the relay trace goes to a file, read while the game runs
+            # wine's own services first, under a wineserver of ours: they must not inherit the
+            # trace or the game's standard error (a driver crashing in wine's device service says so there).
+            self.start([WINESERVER, "--foreground", "--persistent"])
+            subprocess.run([WINE, "wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            env.update(WINEDEBUG="-all,+relay")
+            self.prefix, self.errors = [WINE], os.path.join(self.tmp, "wine.log")
+            self.stderr = open(self.errors, "w")
+        return env
+
     def __exit__(self, *exc):
         if self.wine:  # every program of the prefix's wineserver, and the server
             subprocess.run([WINESERVER, "-k"], stderr=subprocess.DEVNULL, timeout=30)
         super().__exit__()
-        self.dir.cleanup()
 
     def traced(self):  # the relay trace's calls so far, as "ChangeDisplaySettingsA(00000000,00000000)"
         return [line.split("Call user32.")[1].split(" ret=")[0] for line in open(self.errors) if "Call user32." in line]
 
-    def find_window(self, search, game=None):  # waits for the window; the game, if given, must not end first
-        found = []
-
-        def window():
-            assert game is None or game.poll() is None, "the game ended: %r" % (game.communicate(),)
-            found[:] = self.x("xdotool", "search", "--onlyvisible", *search, check=False).split()
-            return found
-        wait_for(window, self.wait, "no window")
-        self.window = found[0]
-
-    def x(self, *args, check=True):
-        return subprocess.run(args, env=self.env, capture_output=True, check=check, timeout=30).stdout.decode()
+    def finish(self, timeout=60):
+        status, out, err = super().finish(timeout)
+        if self.wine:  # what wine said beyond its relay trace
+            err = "".join(line for line in open(self.errors) if not RELAY.match(line))
+        return status, out, err
 
     def screenshot(self):
         # The window's RGB bytes, 1024 x 768.
@@ -153,22 +129,6 @@ class Session(Display):
             time.sleep(0.2)
 
 
-    def escape(self):
-        self.x("xdotool", "mousemove", "--window", self.window, "512", "384", "key", "Escape")  # the pointer gives the focus
-
-    def finish(self, timeout=60):
-        out, err = self.game.communicate(timeout=timeout)
-        if self.wine:  # what wine said beyond its relay trace
-            err = "".join(line for line in open(self.errors) if not RELAY.match(line)).encode()
-        return self.game.returncode, out.decode(), err.decode()
-
-    def ends_with(self, server):
-        # Kills a server under the game: the game's status once it has ended by itself, and how long that took.
-        start = time.time()
-        server.kill()
-        return self.game.wait(timeout=60), time.time() - start
-
-
 def blocks(image, data=None, grid="32x24"):
     # The mean colours of a grid of blocks of an image, as RGB bytes (ImageMagick).
     return subprocess.run(["convert", *image, "-scale", grid + "!", "-depth", "8", "rgb:-"], input=data,
@@ -184,18 +144,18 @@ def plays(s):
         return len(green) - near[0], near
     centre = lambda shot: [shot[3 * (y * 1024 + x) + c] for y in range(352, 416) for x in range(480, 544) for c in range(3)]
     def held(key, measure, enough, seconds=60):  # KEY held until measure() is enough, up to a limit: the last measure
-        s.x("xdotool", "keydown", key)
+        s.key("down", key)
         end = time.time() + seconds
         while not enough(got := measure()) and time.time() < end:
             time.sleep(0.05)
-        s.x("xdotool", "keyup", key)
+        s.key("up", key)
         return got
     # Fired first, straight up, away from the rocks (they start at the corners): Space held until bullets
     # show (a press and release within one frame never shows in the key state), then Left held until
     # the ship at the centre has turned (at most 5 degrees a frame), each up to a generous limit, for a
     # starved machine plays few frames a second.
     s.shows_starfield()  # the game has drawn
-    s.x("xdotool", "mousemove", "--window", s.window, "300", "200")
+    s.mouse(300, 200)
     bullets, near = held("space", lambda: sights(s.screenshot()), lambda got: got[0] > 2 and got[1][0] > 40)
     before = centre(s.screenshot())
     turned = held("Left", lambda: sum(abs(a - b) for a, b in zip(before, centre(s.screenshot()))) / len(before), lambda t: t > 8)
