@@ -8,7 +8,7 @@
 #   whose toolchains and libraries differ on Debian 13, in a minimal Debian 13 system
 #   (tools/debian_chroot.sh); then one total line.
 #   windows: the Windows ZIP and installer, in build-windows/.
-#   web: the web page's folder, build-web/site/.
+#   web: the web page's folder, build-web/site/, and the same as a ZIP for a game portal.
 #   setup TREE...: installs what those trees need (and the browser tests' driver); trees TREE...: builds
 #   and tests them, with no download (docs/testing.md: one tree, one test); packages TREE...: the
 #   Debian packages they need. The trees: plain asan fuzz arm64 windows web.
@@ -257,6 +257,7 @@ case "${1:-}" in
         install_missing $WEB_PACKAGES
         build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake ${DRIFTROCK_SITE_URL+"-DDRIFTROCK_SITE_URL=$DRIFTROCK_SITE_URL"}
         echo "The page is in build-web/site/: python3 -m http.server --bind 127.0.0.1 --directory build-web/site"
+        echo "For a game portal's upload, the same folder as a ZIP: $(ls build-web/driftrock-*-web.zip)"
         ;;
     *)
         echo "usage: tools/dev.sh play | test | build | package | windows | web | setup TREE... | trees TREE... | packages TREE..." >&2

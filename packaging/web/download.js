@@ -6,6 +6,9 @@
 const FILES = [["js", "driftrock.js.gz", "the game's script"], ["wasm", "driftrock.wasm.gz", "the game's program"],
                ["data", "driftrock.data.gz", "the game's pictures"]];
 const got = {}, sizes = {}, received = {}, downloaded = {};  // unpacked by key; as downloaded by name
+// Asked for as this page's build, which a newer build's service worker refuses (409): a page that was
+// still loading as that build took over starts afresh, never playing a mix of the two.
+const BUILD = document.documentElement.dataset.build;
 
 // The bar's first 60 parts are the download, the rest the game's start-up, a step a picture.
 function progress() {
@@ -18,10 +21,11 @@ async function download([key, file, what]) {
   const failed = (why) => Object.assign(new Error(`Driftrock could not download ${what} (${file}): ${why}.`), { file });
   let response;
   try {
-    response = await fetch(file);
+    response = await fetch(`${file}?b=${BUILD}`);
   } catch (e) {
     throw failed("the connection failed");
   }
+  if (response.status === 409) throw Object.assign(new Error("A new version of Driftrock arrived meanwhile."), { newer: true });
   if (!response.ok) throw failed(`the server answered ${response.status} ${response.statusText}`.trim());
   sizes[key] = +response.headers.get("Content-Length") || 0;
   const chunks = [], reader = response.body.getReader();
@@ -55,6 +59,7 @@ async function load() {
   $("loading").hidden = false;
   const results = await Promise.allSettled(FILES.filter(([key]) => !got[key]).map(download));
   const failures = results.filter((r) => r.status === "rejected").map((r) => r.reason.message);
+  if (results.some((r) => r.status === "rejected" && r.reason.newer)) return say("A new version of Driftrock arrived while this page loaded: play again to start it.", "again");
   if (failures.length) {
     console.error(...failures);
     return say(failures.join(" ") + " Check the connection, then try again.", "retry");

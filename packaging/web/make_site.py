@@ -2,7 +2,7 @@
 # make_site.py -- finishes the web page's folder once the game's files are in it: index.html with its
 # security policy (the hash of its one inline script) and the site's public address, the web app
 # manifest, and the service worker with the list of files it keeps and a build name hashed from them
-# and from the worker itself. It fails if a placeholder is left unfilled.
+# and from the worker itself, which the page also names. It fails if a placeholder is left unfilled.
 # Usage: make_site.py SOURCE_DIR SITE_DIR [PUBLIC_URL]   (without the address, every address is relative)
 import base64
 import gzip
@@ -31,7 +31,7 @@ def write(name, content):
 page = text("index.html")
 inline = re.search(r"<script>(.*?)</script>", page, re.S).group(1)
 digest = base64.b64encode(hashlib.sha256(inline.encode()).digest()).decode()
-write("index.html", page.replace("@INLINE_SCRIPT@", "'sha256-%s'" % digest).replace("@SITE_URL@", url))
+page = page.replace("@INLINE_SCRIPT@", "'sha256-%s'" % digest).replace("@SITE_URL@", url)
 
 # Installed, the game opens full screen in landscape from its own icon; start, scope and icons are
 # relative to the manifest, so that a copy of the folder on any other address installs too (only the
@@ -55,7 +55,7 @@ write("driftrock.webmanifest", json.dumps({
 }, indent=2) + "\n")
 
 # What playing offline needs; the app's large icons matter only while installing, which is online.
-kept = ["index.html"] + re.findall(r'<script src="([^"]+)"', page) + ["page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
+kept = re.findall(r'<script src="([^"?]+)', page) + ["page.css", "driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz",
         "driftrock.webmanifest", "driftrock.png"]
 # Each with the hash of its bytes, and for a packed file also of them unpacked: a server may unpack it on
 # the way (Content-Encoding), and the worker then sees it plain.
@@ -66,7 +66,10 @@ for name in kept:
         data = f.read()
     files.append([name, sha(data)] + ([sha(gzip.decompress(data))] if name.endswith(".gz") else []))
 # A new worker is a new build, even with the same files: it never shares a cache with the one it replaces.
-build = hashlib.sha256((json.dumps(files) + text("sw.js")).encode()).hexdigest()[:16]
+# The page asks for its files as its build (index.html names it), which the worker answers only for its own.
+build = hashlib.sha256((json.dumps(files) + page + text("sw.js")).encode()).hexdigest()[:16]
+write("index.html", page.replace("@BUILD@", build))
+files.insert(0, ["index.html", sha(page.replace("@BUILD@", build).encode())])
 write("sw.js", text("sw.js").replace("@BUILD@", build).replace("@FILES@", json.dumps(files)))
 
 for name in ("index.html", "sw.js"):

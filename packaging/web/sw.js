@@ -63,7 +63,9 @@ self.addEventListener("activate", (event) => {
 self.addEventListener("fetch", (event) => {
   const url = new URL(event.request.url), scope = new URL(self.registration.scope);
   if (event.request.method !== "GET" || url.origin !== scope.origin || !url.pathname.startsWith(scope.pathname)) return;
-  const name = url.pathname.slice(scope.pathname.length) || "index.html";
+  const name = url.pathname.slice(scope.pathname.length) || "index.html", asked = url.searchParams.get("b");
   if (!KEPT.has(name)) return;
+  // A page of another build (a tab still loading as this one took over) gets none of this one's files.
+  if (asked && asked !== BUILD) return event.respondWith(new Response("", { status: 409, statusText: "Another build" }));
   event.respondWith(caches.open(CACHE).then((cache) => cache.match(name)).then((kept) => kept || fetch(event.request)));
 });

@@ -14,7 +14,9 @@ import sys
 import tempfile
 import threading
 import time
+import urllib.parse
 import urllib.request
+import zipfile
 
 from session import SOURCE, Session, config, ok, plays, wait_for
 
@@ -24,7 +26,7 @@ class Site(http.server.SimpleHTTPRequestHandler):
     # named in the server's `broken` answers 404, or ("cut") its connection drops after one byte.
     def do_GET(self):
         self.directory = self.server.site  # the folder it serves now (a test may publish another build)
-        how = self.server.broken.get(self.path.lstrip("/"))
+        how = self.server.broken.get(urllib.parse.urlsplit(self.path).path.lstrip("/"))
         if how == "cut":  # HTTP/1.0: the connection closes with the answer
             self.send_response(200)
             self.send_header("Content-Length", "100000")
@@ -166,6 +168,8 @@ BOXES = """Object.fromEntries([...document.querySelectorAll('#pad button, canvas
 
 
 def test_page_plays_the_game_shows_its_end_and_plays_again():
+    zipped, = glob.glob(os.path.join(config.data, "..", "driftrock-*-web.zip"))  # for a portal: index.html at its root
+    assert sorted(zipfile.ZipFile(zipped).namelist()) == sorted(os.listdir(config.data)), "the ZIP is not the folder"
     with Browser(init=PAD) as s:  # a gamepad at rest beside the keyboard
         s.plays()
         print("  %d bytes sent for the page, from a server that compresses nothing" % s.server.sent)
@@ -310,7 +314,7 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         s.call("offline", on=False)
         # A second build at the same address: the visit that finds it plays the first, and the next the
         # second, whose cache is then the only one.
-        first, second = s.js("caches.keys()"), os.path.join(tmp, "site")
+        first, second, old = s.js("caches.keys()"), os.path.join(tmp, "site"), s.js("document.documentElement.dataset.build")
         shutil.copytree(config.data, second)
         with open(os.path.join(second, "page.css"), "a") as css:
             css.write("body { --build: 2; }\n")
@@ -322,6 +326,8 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         s.plays()
         assert s.js(build) == ""
         wait_for(lambda: len(set(s.js("caches.keys()")) - set(first)) == 1 == len(s.js("caches.keys()")), 60, "not replaced")
+        # A page of the first build still loading as the second took over gets none of the second's files.
+        assert s.js("fetch('page.js?b=%s').then(r => r.status)" % old) == 409, "a page would mix two builds"
         s.call("visit")
         assert s.js(build) == "2"
         # Published with its address given, the link preview has it (the app's addresses stay relative,
