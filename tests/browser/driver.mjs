@@ -1,4 +1,4 @@
-// driver.mjs -- Debian's chromium, headless, for tests/binary_test.py: one JSON command a line on standard
+// driver.mjs -- Debian's chromium, headless, for tests/binary/test_browser.py: one JSON command a line on standard
 // input, one JSON answer a line on standard output. Usage: node driver.mjs URL [SWITCH...] (the switches
 // go to chromium)
 import readline from "node:readline";
