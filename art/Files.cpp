@@ -12,9 +12,10 @@ namespace art {
 
 namespace {
 
-void put(std::vector<uint8_t>& out, uint32_t v, int bytes, bool big = false)
+// V in BYTES bytes, least significant first, as BMP and ICO headers hold their numbers.
+void put(std::vector<uint8_t>& out, uint32_t v, int bytes)
 {
-    for (int i = 0; i < bytes; i++) out.push_back((uint8_t)(v >> (8 * (big ? bytes - 1 - i : i))));
+    for (int i = 0; i < bytes; i++) out.push_back((uint8_t)(v >> (8 * i)));
 }
 
 }  // namespace

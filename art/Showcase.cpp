@@ -49,6 +49,8 @@ std::vector<uint8_t> icon(int size, bool fullBleed)
     return out;
 }
 
+namespace {
+
 // A moment of play for the pictures around the game (the link preview, the installer's pages): the
 // starfield seen from (sx, sy) at `zoom` starfield pixels a pixel, and the game's own sprites placed
 // on it in order, each at its centre, width, height and angle (degrees clockwise), in the scene's pixels.
@@ -92,6 +94,8 @@ Image scene(int w, int h, double sx, double sy, double zoom, const std::vector<P
         }
     return out;
 }
+
+}  // namespace
 
 // The picture a shared link shows: the ship thrusting past rocks of every size, firing. RGB.
 Image preview()

@@ -25,7 +25,7 @@ async function download([key, file, what]) {
   } catch (e) {
     throw failed("the connection failed");
   }
-  if (response.status === 409) throw Object.assign(new Error("A new version of Driftrock arrived meanwhile."), { newer: true });
+  if (response.status === 409) throw Object.assign(new Error(`${file}: another build`), { newer: true });
   if (!response.ok) throw failed(`the server answered ${response.status} ${response.statusText}`.trim());
   sizes[key] = +response.headers.get("Content-Length") || 0;
   const chunks = [], reader = response.body.getReader();

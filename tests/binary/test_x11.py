@@ -34,7 +34,6 @@ def test_losing_the_display_ends_the_game_with_status_one():
         assert status == 1, s.finish()
 
 
-
 def test_start_up_failures_print_their_message_and_exit_one():
     for driver, message in [("nosuchdriver", "Unable to initialize SDL: "), ("dummy", "Unable to set video mode: ")]:
         r = run(config.game, env=dict(os.environ, SDL_VIDEODRIVER=driver, **config.env))
