@@ -42,12 +42,14 @@ void setUpGame(Game& game)
 
 void runFrame(Game& game)
 {
-    // Drain every event; a quit still lets this frame run to its end.
+    // Drain every event; a quit still lets this frame run to its end. SDL sees the keyboard alone.
+    game.pad.releaseKeys(SDL_GetKeyState(nullptr));
     while (SDL_PollEvent(&game.event)) {
         if (game.event.type == SDL_QUIT) game.done = 1;
         if (game.event.type == SDL_KEYDOWN && game.event.key.keysym.sym == SDLK_ESCAPE) game.done = 1;
     }
     game.keys = SDL_GetKeyState(nullptr);
+    game.pad.holdKeys(game.keys);
 
     // These three see the ship as it stood before its update.
     emitExhaust(game);

@@ -7,6 +7,7 @@
 #include "objects/Bullet.h"
 #include "objects/Rock.h"
 #include "objects/Ship.h"
+#include "game/Pad.h"
 #include "sprite/AnimatedSprite.h"
 #include "sprite/Sprite.h"
 
@@ -18,6 +19,7 @@ struct Game {
     Sprite starfield;
     AnimatedSprite cursor;
     SDL_Event event;
+    Pad pad;                   // gamepads, holding the same keys as the keyboard
     int mouseX = 0, mouseY = 0;  // pointer, window pixels
 
     int done = 0;              // 1 ends the loop after the frame in hand
@@ -32,7 +34,7 @@ struct Game {
 // Creates every object in order (balls, bullets, rocks, ship, starfield, cursor), sets the driver
 // variables, turns on texturing and blending and turns off the depth test. Needs the video mode set.
 void setUpGame(Game& game);
-// One simulation step, drawn: events, keys, exhaust, firing, ship, backdrop, balls, bullets,
+// One simulation step, drawn: events, keys (the keyboard's and the pads'), exhaust, firing, ship, backdrop, balls, bullets,
 // rocks, cursor. Without an OpenGL context the drawing does nothing and the simulation still runs.
 void runFrame(Game& game);
 // Flush, the fixed 10 ms pause, swap.

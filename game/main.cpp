@@ -16,11 +16,13 @@ int main(int argc, char* argv[])
     if (startVideo() != 0) return 1;
 
     setUpGame(game);
+    game.pad.on = true;
     while (!game.done) {
         runFrame(game);
         presentFrame();
     }
 
+    game.pad.close();
     stopVideo();
     return 0;
 }

@@ -9,3 +9,8 @@ void platformBeforeVideo();
 void platformShowFailure(const char* message);
 // At shut-down: gives the desktop back its own display mode (Windows), or nothing.
 void platformRestoreDisplayMode();
+// Pads: a look for them begins (false where the game reads none: the page reads its own). Then whether
+// the pads that SDL opened since are still pads a player holds: SDL 1.2 never says that one has gone,
+// and keeps its last state.
+bool platformLookingForPads();
+bool platformPadsPresent();

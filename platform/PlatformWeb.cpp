@@ -21,6 +21,17 @@ void platformShowFailure(const char* message)
 // A page never changes the display's mode.
 void platformRestoreDisplayMode() {}
 
+// The page reads the browser's gamepads itself, with the touch controls (Module.heldKeys below).
+bool platformLookingForPads()
+{
+    return false;
+}
+
+bool platformPadsPresent()
+{
+    return false;
+}
+
 extern "C" {
 
 // The key state in SDL 1.2's numbers, refreshed from the browser's on every read (the browser keeps

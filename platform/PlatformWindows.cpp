@@ -2,7 +2,10 @@
 // given back at shut-down.
 #include "platform/Platform.h"
 
+#include <SDL.h>
 #include <windows.h>
+
+#include <cstring>
 
 // Windows loses no display under a running game: the desktop outlives it.
 void platformBeforeVideo() {}
@@ -16,4 +19,17 @@ void platformShowFailure(const char* message)
 void platformRestoreDisplayMode()
 {
     ChangeDisplaySettingsA(nullptr, 0);  // no mode, no flags: the desktop's own mode from the registry
+}
+
+bool platformLookingForPads()
+{
+    return true;
+}
+
+// SDL's Windows joysticks (winmm) keep their last state when a pad goes, and say why in SDL's error.
+bool platformPadsPresent()
+{
+    SDL_ClearError();
+    SDL_JoystickUpdate();
+    return !strstr(SDL_GetError(), "joyGetPosEx");
 }

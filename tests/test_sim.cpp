@@ -48,9 +48,9 @@ TEST(Checks, EveryLineOfChecksTxt)
     for (std::string line; std::getline(in, line);) {
         SCOPED_TRACE("checks.txt:" + std::to_string(++number) + ": " + line);
         std::istringstream words(line.substr(0, line.find('#')));
-        std::string command, a, b, c, d;
+        std::string command, a, b, c, d, e;
         if (!(words >> command)) continue;
-        words >> a >> b >> c >> d;
+        words >> a >> b >> c >> d >> e;
         if (command == "new") {
             game = freshGame(), played = 0, seed = 1;
             for (Bullet& bullet : game->bullets) bullet.alive = a != "clear";  // only the bullets a scene places count
@@ -91,6 +91,8 @@ TEST(Checks, EveryLineOfChecksTxt)
             EXPECT_EQ(b == "1", game->rocks[std::stoi(a)].touchesShip(game->ship));
         } else if (command == "draws") {
             EXPECT_EQ(std::stoi(a), drawsBetween(seed, rand15State(), 1000));
+        } else if (command == "pad") {
+            EXPECT_EQ(e, keyNames(padKeys(std::stoi(a), std::stoi(b), (Uint8)std::stoi(c), d == "1")));
         } else if (command == "expect") {
             std::string got = traceField(traceLine(*game, played, 0), a, b);
             size_t hash = got.find('#');
@@ -123,4 +125,17 @@ TEST(Sessions, SetUpLeavesNothingToChance)
         for (int f = 0; f < 3; f++) runFrame(*game), h = digestFrame(*game, h);
     }
     EXPECT_EQ(digest[0], digest[1]);
+}
+
+// A pad holds in SDL's key state only what the keyboard does not, and lets go of only that.
+TEST(Pad, LetsGoOfItsOwnKeysOnly)
+{
+    Uint8 keys[SDLK_LAST] = {};
+    Pad pad;
+    keys[SDLK_UP] = 1;             // the keyboard's
+    pad.hold(keys, 1 | 4 | 16);    // Up, Left, Space
+    EXPECT_EQ(4u | 16u, pad.added);
+    EXPECT_TRUE(keys[SDLK_LEFT] && keys[SDLK_SPACE]);
+    pad.releaseKeys(keys);
+    EXPECT_TRUE(keys[SDLK_UP] && !keys[SDLK_LEFT] && !keys[SDLK_SPACE] && !pad.added);
 }
