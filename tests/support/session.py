@@ -135,20 +135,24 @@ def blocks(image, data=None, grid="32x24"):
                           capture_output=True, check=True, timeout=30).stdout
 
 
-def plays(s):
+def sights(shot):  # bullet pixels (green), and the cursor's (lime) near the mouse at (300, 200) and far from it
+    green = [i // 3 for i in range(0, len(shot), 3) if shot[i + 1] > 120 and shot[i + 1] - max(shot[i], shot[i + 2]) > 60]
+    near = [sum(1 for i in green if abs(i % 1024 - cx) < 20 and abs(i // 1024 - cy) < 20) for cx, cy in [(300, 200), (100, 600)]]
+    return len(green) - near[0], near
+
+
+def plays(s, key=None):
     # Space fires a bullet; Left turns the ship where it starts, at the centre (early: with no keys, the
     # first rock reaches it on frame 271); the cursor follows the mouse; Escape quits. How it ended.
-    def sights(shot):  # bullet pixels (green), and the cursor's (lime) near the mouse and far from it
-        green = [i // 3 for i in range(0, len(shot), 3) if shot[i + 1] > 120 and shot[i + 1] - max(shot[i], shot[i + 2]) > 60]
-        near = [sum(1 for i in green if abs(i % 1024 - cx) < 20 and abs(i // 1024 - cy) < 20) for cx, cy in [(300, 200), (100, 600)]]
-        return len(green) - near[0], near
+    # KEY(how, key) holds Space and Left: the keyboard's (s.key) unless given.
     centre = lambda shot: [shot[3 * (y * 1024 + x) + c] for y in range(352, 416) for x in range(480, 544) for c in range(3)]
+    press = key or s.key
     def held(key, measure, enough, seconds=60):  # KEY held until measure() is enough, up to a limit: the last measure
-        s.key("down", key)
+        press("down", key)
         end = time.time() + seconds
         while not enough(got := measure()) and time.time() < end:
             time.sleep(0.05)
-        s.key("up", key)
+        press("up", key)
         return got
     # Fired first, straight up, away from the rocks (they start at the corners): Space held until bullets
     # show (a press and release within one frame never shows in the key state), then Left held until

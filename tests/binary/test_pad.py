@@ -1,0 +1,56 @@
+# test_pad.py -- a gamepad plays the real game on each SDL runtime, presented as the kernel's joystick device
+# (harness/pad.py): the stick turns and thrusts, a button fires, the keyboard plays beside it; a pad plugged
+# in late plays, an unplugged one lets go of its keys; a plain file named as a pad changes nothing.
+import struct
+import time
+
+import pytest
+
+from pad import AXIS, BUTTON, Pad
+from session import Session, config, plays, sights, wait_for
+
+
+@pytest.fixture
+def pad():
+    with Pad(config.env.get("LD_PRELOAD", "")) as pad:
+        yield pad
+
+
+def test_a_pad_at_start_turns_and_fires_and_the_keyboard_plays_beside_it(pad):
+    pad.plug()  # and silent until plays() pushes its stick
+    with Session(env=pad.env) as s:
+        # plays()'s Space on a button, Left on the stick; the keyboard's Escape ends it.
+        key = lambda how, key: pad.send(*(BUTTON, 0, int(how == "down")) if key == "space" else (AXIS, 0, -32767 * (how == "down")))
+        assert plays(s, key)[1] == (0, "", "")
+
+
+def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
+    with Session(env=pad.env) as s:
+        s.shows_starfield()
+        s.mouse(300, 200)
+        pad.plug().send(AXIS, 1, -32767)  # up  # the game has looked for pads once already: the next look finds it
+        light = lambda shot, top, bottom: sum(1 for y in range(top, bottom) for x in range(448, 576)
+                                              if min(shot[3 * (1024 * y + x):3 * (1024 * y + x) + 3]) > 110)
+        # Within some 2 s, long before a rock comes near, the ship flies up off the centre: no turn does that.
+        wait_for(lambda: light(shot := s.screenshot(), 352, 416) < 256 < light(shot, 0, 340), 30, "a late pad did not thrust")
+        pad.send(AXIS, 1, 0)
+        pad.send(BUTTON, 0, 1)  # fires once, and holds the fire latch until Space is let go
+        wait_for(lambda: sights(s.screenshot())[0] > 2, 30, "the pad's button did not fire")
+        wait_for(lambda: sights(s.screenshot())[0] < 3, 30, "a held button fired on")
+        pad.unplug()
+
+        def fires():  # the keyboard's Space, for a moment: a bullet once the pad has let go of Space
+            s.key("down", "space")
+            time.sleep(0.3)
+            s.key("up", "space")
+            return sights(s.screenshot())[0] > 2
+        wait_for(fires, 30, "the unplugged pad still holds Space")
+        s.escape()
+        assert s.finish() == (0, "", "")
+
+
+def test_a_plain_file_named_as_a_pad_changes_nothing_and_prints_nothing(pad):
+    with open(pad.path, "wb") as f:  # read as a pad, it would hold Space, and the keyboard could never fire
+        f.write(struct.pack("<IhBB", 0, 1, 1, 0))
+    with Session(env=pad.env) as s:
+        assert plays(s)[1] == (0, "", "")
