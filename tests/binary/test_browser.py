@@ -174,6 +174,10 @@ class WebKit(Browser):
 PAD = """window.pad = {id: 'pad', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
     buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
 navigator.getGamepads = () => [window.pad];"""
+def make_site(site, *url, source=SOURCE + "/packaging/web"):  # SITE (a copy of the page's folder) finished as a build
+    ok(sys.executable, SOURCE + "/packaging/web/make_site.py", source, site, *url)
+
+
 BOXES = """Object.fromEntries([...document.querySelectorAll('#pad button, canvas')].map(e => [e.getAttribute('aria-label')
     || 'picture', (r => [r.x, r.y, r.width, r.height])(e.getBoundingClientRect())]))"""
 
@@ -336,7 +340,6 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         shutil.copytree(config.data, second)
         with open(os.path.join(second, "page.css"), "a") as css:
             css.write("body { --build: 2; }\n")
-        make_site = lambda *site: ok(sys.executable, SOURCE + "/packaging/web/make_site.py", SOURCE + "/packaging/web", *site)
         make_site(second)
         s.server.site = second
         build = "getComputedStyle(document.body).getPropertyValue('--build').trim()"
@@ -364,6 +367,42 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         s.server.broken["driftrock.data.gz"] = 404
         s.call("visit")
         assert "(driftrock.data.gz)" in s.message() and s.js("!!navigator.serviceWorker.controller")
+
+
+def test_two_copies_on_one_site_and_a_failed_update_each_keep_their_offline_play():
+    # Two folders of one site, two builds (the second's worker alone differs: the same files), each
+    # visited first by its name without the slash, which the server sends on to the folder.
+    with Browser() as s, tempfile.TemporaryDirectory(prefix="driftrock-sites-") as tmp:
+        source = shutil.copytree(SOURCE + "/packaging/web", tmp + "/source")
+        for copy in ("a", "b"):
+            shutil.copytree(config.data, tmp + "/root/" + copy)
+        with open(source + "/sw.js", "a") as sw:
+            sw.write("// another worker\n")
+        make_site(tmp + "/root/b", source=source)
+        s.server.site = tmp + "/root"
+        kept = """caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys())
+            .then(f => [n.split(' ')[1].split('/')[3], f.length]))))"""
+        for copy, want in (("a", [["a", 12]]), ("b", [["a", 12], ["b", 12]])):
+            s.call("visit", at=copy)
+            s.plays()
+            wait_for(lambda: sorted(s.js(kept)) == want, 60, "not kept: %s" % s.js(kept))
+        # An update of b whose worker cannot keep a file fails, and b's build kept before plays on.
+        before = s.js("caches.keys()")
+        with open(source + "/sw.js", "a") as sw:
+            sw.write("// a worker that will fail\n")
+        make_site(tmp + "/root/b", source=source)
+        s.server.broken["b/driftrock.png"] = 404
+        s.call("cdp", method="Network.clearBrowserCache")  # the worker must ask the server for it
+        s.call("visit", at="b/")
+        s.plays()
+        registration = "navigator.serviceWorker.getRegistration().then(r => %s)"
+        s.js(registration % "r.update().then(() => 0)")
+        wait_for(lambda: s.js(registration % "!r.installing"), 60, "the update did not end")
+        assert s.js("caches.keys()") == before, s.js("caches.keys()")
+        s.call("offline", on=True)
+        for copy in ("a/", "b/"):
+            s.call("visit", at=copy)
+            s.plays()
 
 
 def test_webkit_plays_though_its_workers_have_no_webgl():
