@@ -7,7 +7,7 @@ import time
 import pytest
 
 from pad import AXIS, BUTTON, Pad
-from session import Session, config, plays, sights, wait_for
+from session import Session, config, pad_keys, plays, sights, wait_for
 
 
 @pytest.fixture
@@ -19,9 +19,7 @@ def pad():
 def test_a_pad_at_start_turns_and_fires_and_the_keyboard_plays_beside_it(pad):
     pad.plug()  # and silent until plays() pushes its stick
     with Session(env=pad.env) as s:
-        # plays()'s Space on a button, Left on the stick; the keyboard's Escape ends it.
-        key = lambda how, key: pad.send(*(BUTTON, 0, int(how == "down")) if key == "space" else (AXIS, 0, -32767 * (how == "down")))
-        assert plays(s, key)[1] == (0, "", "")
+        assert plays(s, pad_keys(pad))[1] == (0, "", "")  # the keyboard's Escape ends it
 
 
 def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):

@@ -13,7 +13,8 @@ import zipfile
 
 import pytest
 
-from session import SOURCE, Session, blocks, config, ok, plays, wait_for
+from pad import Pad
+from session import SOURCE, Session, blocks, config, ok, pad_keys, plays, wait_for
 from wine import ENV as WINE_ENV, WINE, stop as stop_wine
 
 # The calls the game makes to the desktop, traced by wine's relay (the prefix's registry limits it to them).
@@ -70,6 +71,13 @@ def test_game_from_the_zip_shows_plays_quits_and_restores_the_desktop_once():
         assert s.traced() == ["ChangeDisplaySettingsA(00000000,00000000)"], s.traced()
         # Standard output is the process's own: SDL writes no stdout.txt beside the game.
         assert files(s.data) == files(config.data), files(s.data) ^ files(config.data)
+
+
+def test_a_pad_plays_the_game_from_the_zip():
+    # Wine's own device service reads the machine's pads through SDL2, which takes the test's pad as it
+    # does on Linux (harness/pad.py); the game reads it through Windows' joystick interface.
+    with Pad() as pad, Session(wine=True, env=pad.plug().env) as s:
+        assert plays(s, pad_keys(pad))[1] == (0, "", ""), s.finish()
 
 
 def test_start_up_failure_prints_shows_its_message_and_exits_one():

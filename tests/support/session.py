@@ -78,10 +78,11 @@ class Session(Game):
             del env["DISPLAY"]
             self.search = ["--class", "^Weston Compositor$"]
         if self.wine:  # the relay trace goes to a file, read while the game runs
-            # wine's own services first, under a wineserver of ours: they must not inherit the
-            # trace or the game's standard error (a driver crashing in wine's device service says so there).
+            # wine's own services first, under a wineserver of ours, with the game's variables (its
+            # device service reads the pads): they must not inherit the trace or the game's standard
+            # error (a driver crashing in wine's device service says so there).
             self.start([WINESERVER, "--foreground", "--persistent"])
-            subprocess.run([WINE, "wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            subprocess.run([WINE, "wineboot"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
             env.update(WINEDEBUG="-all,+relay")
             self.prefix, self.errors = [WINE], os.path.join(self.tmp, "wine.log")
             self.stderr = open(self.errors, "w")
@@ -139,6 +140,10 @@ def sights(shot):  # bullet pixels (green), and the cursor's (lime) near the mou
     green = [i // 3 for i in range(0, len(shot), 3) if shot[i + 1] > 120 and shot[i + 1] - max(shot[i], shot[i + 2]) > 60]
     near = [sum(1 for i in green if abs(i % 1024 - cx) < 20 and abs(i // 1024 - cy) < 20) for cx, cy in [(300, 200), (100, 600)]]
     return len(green) - near[0], near
+
+
+def pad_keys(pad):  # plays()'s keys on a pad (harness/pad.py): Space on its first button, Left on its stick
+    return lambda how, key: pad.send(*(1, 0, int(how == "down")) if key == "space" else (2, 0, -32767 * (how == "down")))
 
 
 def plays(s, key=None):
