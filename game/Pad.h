@@ -21,7 +21,9 @@ struct Pad {
     void holdKeys(Uint8* keys);
     // HELD (one bit a key, as padKeys) held, each key the keyboard does not hold already added.
     void hold(Uint8* keys, unsigned held);
+    // Opens every pad SDL finds, its joystick part started anew (stopped again if none is a pad).
     void look();
+    // Closes the pads and stops SDL's joystick part, if it runs.
     void close();
 };
 
