@@ -34,8 +34,8 @@ struct Game {
 // Creates every object in order (balls, bullets, rocks, ship, starfield, cursor), sets the driver
 // variables, turns on texturing and blending and turns off the depth test. Needs the video mode set.
 void setUpGame(Game& game);
-// One simulation step, drawn: events, keys (the keyboard's and the pads'), exhaust, firing, ship, backdrop, balls, bullets,
-// rocks, cursor. Without an OpenGL context the drawing does nothing and the simulation still runs.
+// One simulation step, drawn: events, keys (the keyboard's and the pads'), exhaust, firing, ship,
+// backdrop, balls, bullets, rocks, cursor. Without an OpenGL context the drawing does nothing and the simulation still runs.
 void runFrame(Game& game);
 // Flush, the fixed 10 ms pause, swap.
 void presentFrame();

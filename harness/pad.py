@@ -11,6 +11,10 @@ import tempfile
 BUTTON, AXIS = 1, 2
 
 
+def event(kind, number, value):  # one js_event record: BUTTON number 0 or 1 (value 0 or 1), or AXIS 0 (x) or 1 (y)
+    return struct.pack("<IhBB", 0, value, kind, number)
+
+
 class Pad:
     def __init__(self, preload=""):  # PRELOAD: what the game preloads already (a sanitizer's runtime)
         self.dir = tempfile.TemporaryDirectory(prefix="driftrock-pad-")
@@ -31,8 +35,8 @@ class Pad:
         self.fd = os.open(self.path, os.O_RDWR | os.O_NONBLOCK)
         return self
 
-    def send(self, kind, number, value):  # BUTTON number 0 or 1 (value 0 or 1), or AXIS 0 (x) or 1 (y)
-        os.write(self.fd, struct.pack("<IhBB", 0, value, kind, number))
+    def send(self, kind, number, value):
+        os.write(self.fd, event(kind, number, value))
 
     def unplug(self):  # gone from /dev, as an unplugged pad's device goes
         os.unlink(self.path)

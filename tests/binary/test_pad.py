@@ -1,12 +1,11 @@
 # test_pad.py -- a gamepad plays the real game on each SDL runtime, presented as the kernel's joystick device
 # (harness/pad.py): the stick turns and thrusts, a button fires, the keyboard plays beside it; a pad plugged
 # in late plays, an unplugged one lets go of its keys; a plain file named as a pad changes nothing.
-import struct
 import time
 
 import pytest
 
-from pad import AXIS, BUTTON, Pad
+from pad import AXIS, BUTTON, Pad, event
 from session import Session, config, pad_keys, plays, sights, wait_for
 
 
@@ -26,7 +25,7 @@ def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
     with Session(env=pad.env) as s:
         s.shows_starfield()
         s.mouse(300, 200)
-        pad.plug().send(AXIS, 1, -32767)  # up  # the game has looked for pads once already: the next look finds it
+        pad.plug().send(AXIS, 1, -32767)  # up; the game has looked for pads once already: the next look finds it
         light = lambda shot, top, bottom: sum(1 for y in range(top, bottom) for x in range(448, 576)
                                               if min(shot[3 * (1024 * y + x):3 * (1024 * y + x) + 3]) > 110)
         # Within some 2 s, long before a rock comes near, the ship flies up off the centre: no turn does that.
@@ -49,6 +48,6 @@ def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
 
 def test_a_plain_file_named_as_a_pad_changes_nothing_and_prints_nothing(pad):
     with open(pad.path, "wb") as f:  # read as a pad, it would hold Space, and the keyboard could never fire
-        f.write(struct.pack("<IhBB", 0, 1, 1, 0))
+        f.write(event(BUTTON, 0, 1))
     with Session(env=pad.env) as s:
         assert plays(s)[1] == (0, "", "")

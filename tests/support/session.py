@@ -10,6 +10,7 @@ import time
 import types
 
 from game import Game, wait_for  # noqa: F401 (wait_for, for the tests)
+from pad import AXIS, BUTTON
 from wine import WINE, WINESERVER
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -143,7 +144,7 @@ def sights(shot):  # bullet pixels (green), and the cursor's (lime) near the mou
 
 
 def pad_keys(pad):  # plays()'s keys on a pad (harness/pad.py): Space on its first button, Left on its stick
-    return lambda how, key: pad.send(*(1, 0, int(how == "down")) if key == "space" else (2, 0, -32767 * (how == "down")))
+    return lambda how, key: pad.send(*(BUTTON, 0, int(how == "down")) if key == "space" else (AXIS, 0, -32767 * (how == "down")))
 
 
 def plays(s, key=None):
