@@ -28,19 +28,14 @@ class Game(Display):
         shutil.copytree(data, self.data) if data else os.mkdir(self.data)
         self.search, self.stderr = ["--name", "^Driftrock$"], subprocess.PIPE  # its window; where its errors go
 
-    def __enter__(self):
-        try:
-            super().__enter__()
-            if self.launch:
-                env = self.prepare(dict(self.env, **self.extra_env))
-                self.started = time.monotonic_ns()
-                self.game = self.start(self.prefix + [self.program], cwd=self.data, env=env, stdout=subprocess.PIPE,
-                                       stderr=self.stderr)
-                self.find_window(self.search, self.game)
-            return self
-        except BaseException:
-            self.__exit__()
-            raise
+    def setup(self):
+        super().setup()
+        if self.launch:
+            env = self.prepare(dict(self.env, **self.extra_env))
+            self.started = time.monotonic_ns()
+            self.game = self.start(self.prefix + [self.program], cwd=self.data, env=env, stdout=subprocess.PIPE,
+                                   stderr=self.stderr)
+            self.find_window(self.search, self.game)
 
     def prepare(self, env):  # the game's environment, once the display is up
         return env

@@ -18,14 +18,21 @@ class Display:
         self.procs[-1].group = kw.get("start_new_session", False)
         return self.procs[-1]
 
-    def __enter__(self):
+    def __enter__(self):  # setup(), or if it fails every process started so far stops
+        try:
+            self.setup()
+            return self
+        except BaseException:
+            self.__exit__()
+            raise
+
+    def setup(self):  # the display; subclasses set up more after it
         r, w = os.pipe()
         self.xvfb = self.start(["Xvfb", "-displayfd", str(w), "-noreset", "-nolisten", "tcp", "-screen", "0",
                                 "1280x1024x24"], pass_fds=(w,), stderr=subprocess.DEVNULL)
         os.close(w)
         with os.fdopen(r) as f:
             self.env = dict(os.environ, DISPLAY=":" + f.readline().strip())
-        return self
 
     def __exit__(self, *exc):
         for p in reversed(self.procs):

@@ -48,17 +48,12 @@ class Session(Game):
         super().__init__(config.game, config.data if data == "" else data, dict(config.env, **(env or {})), **kw)
         self.wayland, self.wine, self.errors = wayland, wine, None
 
-    def __enter__(self):
-        super().__enter__()
-        try:
-            libs = config.env.get("LD_LIBRARY_PATH")
-            if self.launch and libs and not self.prefix:
-                with open("/proc/%d/maps" % self.game.pid) as maps:
-                    assert libs in maps.read(), "the game did not load SDL from " + libs
-            return self
-        except BaseException:
-            self.__exit__()
-            raise
+    def setup(self):
+        super().setup()
+        libs = config.env.get("LD_LIBRARY_PATH")
+        if self.launch and libs and not self.prefix:
+            with open("/proc/%d/maps" % self.game.pid) as maps:
+                assert libs in maps.read(), "the game did not load SDL from " + libs
 
     def prepare(self, env):
         if self.wayland:
