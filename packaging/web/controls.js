@@ -38,9 +38,16 @@ $("pad").addEventListener("contextmenu", (e) => e.preventDefault());
 // The browser's gamepads in their standard mapping: the d-pad or the left stick past its dead zone
 // turns, thrusts and reverses; the bottom face button or the right trigger fires.
 const DEAD_ZONE = 0.4;
+function pads() {  // none where a frame showing the page disallows them (the browser then throws)
+  try {
+    return (navigator.getGamepads && navigator.getGamepads()) || [];
+  } catch (e) {
+    return [];
+  }
+}
 function padBits() {
   let bits = 0, seen = false;
-  for (const pad of (navigator.getGamepads && navigator.getGamepads()) || []) {
+  for (const pad of pads()) {
     if (!pad || pad.connected === false) continue;
     seen = true;
     const down = (i) => pad.buttons[i] && (pad.buttons[i].pressed || pad.buttons[i].value > 0.5);

@@ -77,9 +77,10 @@ $("retry").onclick = load;
 // and learns of a new build, which the visit after it plays. The worker takes the three large files as
 // they were downloaded (a cache it empties), so that no server sends them twice. A page with no
 // service workers (a private window, an address that is neither https nor localhost, workers turned
-// off) plays the same.
+// off) plays the same. Shown in another page's frame (a game portal's), it keeps nothing: it cannot be
+// opened offline or installed there, and every site framing it would keep a copy of its own.
 async function keepForOffline() {
-  if (!("serviceWorker" in navigator) || !window.isSecureContext) return;
+  if (!("serviceWorker" in navigator) || !window.isSecureContext || window.top !== window) return;
   if (!navigator.serviceWorker.controller) {  // a first visit: the files came from the server
     const handed = await caches.open("driftrock " + new URL(".", location.href).href + " downloaded");  // sw.js's HANDED
     for (const [file, bytes] of Object.entries(downloaded)) await handed.put(file, new Response(bytes));

@@ -7,6 +7,7 @@ import glob
 import http.server
 import json
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -18,32 +19,23 @@ import urllib.parse
 import urllib.request
 import zipfile
 
+import pytest
+
 from session import SOURCE, Session, config, ok, plays, wait_for
 
 
 class Site(http.server.SimpleHTTPRequestHandler):
-    # The page's folder as a server that compresses nothing serves it, counting the bytes it sends; a file
-    # named in the server's `broken` answers 404, or ("cut") its connection drops after one byte. As some
-    # static hosts do, its `host` may send the page's own name on to its folder ("redirect"), and send the
-    # packed files with Content-Encoding: gzip ("encode"), which the browser then unpacks.
+    # The page's folder as Python's plain static server serves it (as the page's docs tell a player to),
+    # counting the bytes it sends; a file named in the server's `broken` answers 404, or ("cut") its
+    # connection drops after one byte.
     def do_GET(self):
         self.directory = self.server.site  # the folder it serves now (a test may publish another build)
-        path = urllib.parse.urlsplit(self.path).path
-        if "redirect" in self.server.host and path.endswith("/index.html"):
-            self.send_response(301)
-            self.send_header("Location", path[:-len("index.html")])
-            return self.end_headers()
-        how = self.server.broken.get(path.lstrip("/"))
+        how = self.server.broken.get(urllib.parse.urlsplit(self.path).path.lstrip("/"))
         if how == "cut":  # HTTP/1.0: the connection closes with the answer
             self.send_response(200)
             self.send_header("Content-Length", "100000")
             return self.end_headers() or self.wfile.write(b"x")
         return self.send_error(404) if how else super().do_GET()
-
-    def end_headers(self):
-        if "encode" in self.server.host and urllib.parse.urlsplit(self.path).path.endswith(".gz"):
-            self.send_header("Content-Encoding", "gzip")
-        super().end_headers()
 
     def copyfile(self, source, out):
         sent = out.write(source.read())  # counted once written: downloads run side by side, each in a thread
@@ -53,50 +45,84 @@ class Site(http.server.SimpleHTTPRequestHandler):
     log_message = lambda *args: None  # noqa: E731
 
 
+class Nginx:
+    # The page's folder served by Debian's nginx at /driftrock/, configured by docs/web.md's sample; as
+    # some hosts do, `host` may send the page's own name on to its folder ("redirect"), send the packed
+    # files with Content-Encoding: gzip ("encode"), which the browser then unpacks, and let a portal on
+    # this machine show it in a frame ("portal"). Started as the test's own user on a free port, all it
+    # writes in a folder of the test's. `site` may change (a link to it is replaced); `sent`: the bytes
+    # of the answers' bodies.
+    HOSTS = {"redirect": ("location /driftrock/ {", 'location /driftrock/ { if ($request_uri ~ "^(.*/)index\\.html") { return 301 $1; }'),
+             "encode": ("location /driftrock/ {", "location /driftrock/ { add_header Content-Encoding $packed;"),  # on .gz
+             "portal": ("frame-ancestors 'self'", "frame-ancestors 'self' http://127.0.0.1:* http://localhost:*")}
+
+    def __init__(self, browser, host):
+        self.dir, self.site = tempfile.mkdtemp(dir=browser.tmp), config.data
+        with socket.create_server(("127.0.0.1", 0)) as probe:
+            port = probe.getsockname()[1]
+        sample = re.search(r"```nginx\n(.*?)```", open(SOURCE + "/docs/web.md").read(), re.S).group(1)
+        for old, new in [("/var/www/driftrock/", self.dir + "/site/")] + [self.HOSTS[h] for h in host]:
+            sample = sample.replace(old, new)
+        with open(self.dir + "/nginx.conf", "w") as conf:
+            conf.write(open(SOURCE + "/tests/browser/nginx.conf").read() % (port, sample))
+        nginx = ["/usr/sbin/nginx", "-p", self.dir, "-c", "nginx.conf", "-e", "stderr"]
+        ok(*nginx, "-t")  # the configuration read, or what nginx finds wrong in it
+        browser.start(nginx, stderr=subprocess.DEVNULL)
+        wait_for(lambda: not socket.socket().connect_ex(("127.0.0.1", port)), 30, "no nginx")
+        self.url = "http://127.0.0.1:%d/driftrock/" % port
+
+    def __setattr__(self, name, value):
+        if name == "site":  # the folder served: the link to it replaced at once
+            os.symlink(value, self.dir + "/new")
+            os.replace(self.dir + "/new", self.dir + "/site")
+        super().__setattr__(name, value)
+
+    @property
+    def sent(self):
+        return sum(map(int, open(self.dir + "/access.log")))
+
+
 class Browser(Session):
     # The web page in Debian's chromium, headless, through tests/browser/driver.mjs, served from SITE by a
-    # private web server on 127.0.0.1; it answers the calls a window's checks make (screenshot, the
-    # keys and pointer, escape, finish). `page` sets the page's device (driver.mjs's open(), as "goto" does later).
-    # The driver, the browser (in the driver's process group) and the server stop with it, however it ends.
+    # private web server on 127.0.0.1 (`server`: Python's, or nginx's as `nginx` names its host; Python's
+    # is `python` either way); it answers the calls a window's checks make (screenshot, the keys and pointer, escape,
+    # finish). `page` sets the page's device (driver.mjs's open(), as "goto" does later). The driver, the
+    # browser (in the driver's process group) and the servers stop with it, however it ends.
 
-    def __init__(self, broken=None, switches=(), host=(), **page):
+    def __init__(self, broken=None, switches=(), nginx=(), **page):
         super().__init__(data=None, launch=False)
         self.page, self.window, self.data, self.switches = page, "page", os.path.join(SOURCE, "data"), list(switches)
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
+        self.server = self.python = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
         self.server.handle_error = lambda *args: None  # a reload cuts a download short
         self.server.broken, self.server.sent, self.server.site, self.server.counting = broken or {}, 0, config.data, threading.Lock()
-        self.server.host = set(host)
+        self.server.url, self.nginx = "http://127.0.0.1:%d/" % self.server.server_port, nginx
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
-    def __enter__(self):
-        try:
-            home = dict(HOME=self.tmp, XDG_CONFIG_HOME=self.tmp, XDG_CACHE_HOME=self.tmp)  # chromium's settings, caches
-            self.start(["node", SOURCE + "/tests/browser/driver.mjs", "http://127.0.0.1:%d/" % self.server.server_port] + self.switches,
-                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, start_new_session=True, env=dict(os.environ, **home))
-            self.call("goto", **self.page)
-            return self
-        except BaseException:
-            self.__exit__()
-            raise
+    def setup(self):  # no display: chromium runs headless
+        self.server = Nginx(self, self.nginx) if self.nginx else self.python
+        home = dict(HOME=self.tmp, XDG_CONFIG_HOME=self.tmp, XDG_CACHE_HOME=self.tmp)  # chromium's settings, caches
+        self.driver = self.start(["node", SOURCE + "/tests/browser/driver.mjs", self.server.url] + self.switches, stdin=subprocess.PIPE,
+                                 stdout=subprocess.PIPE, text=True, start_new_session=True, env=dict(os.environ, **home))
+        self.call("goto", **self.page)
 
     def __exit__(self, *exc):
         for driver in (p for p in self.procs if p.stdin):  # closing its input closes the browser; what is left then goes
             driver.stdin.close()
             with contextlib.suppress(subprocess.TimeoutExpired):
                 driver.wait(timeout=20)
-        self.server.shutdown()
-        self.server.server_close()
+        self.python.shutdown()
+        self.python.server_close()
         super().__exit__()
 
     def call(self, op, **args):
-        self.procs[0].stdin.write(json.dumps(dict(op=op, **args)) + "\n")
-        self.procs[0].stdin.flush()
-        answer = json.loads(self.procs[0].stdout.readline() or '{"error": "the browser\'s driver ended"}')
+        self.driver.stdin.write(json.dumps(dict(op=op, **args)) + "\n")
+        self.driver.stdin.flush()
+        answer = json.loads(self.driver.stdout.readline() or '{"error": "the browser\'s driver ended"}')
         assert "error" not in answer, answer["error"]
         return answer["ok"]
 
-    def js(self, code):
-        return self.call("eval", js=code)
+    def js(self, code, top=False):  # `top`: in the page around the frame that shows ours
+        return self.call("eval", js=code, top=top)
 
     def screenshot(self):  # the canvas, shown at its own 1024 x 768, as RGB bytes
         # The game waits while it is taken, as in a hidden tab: a starved browser takes its pictures
@@ -141,30 +167,25 @@ class WebKit(Browser):
     # display (Mesa), driven by Debian's WebKitWebDriver over the W3C WebDriver protocol. It answers
     # "goto", "eval" and "key" as the chromium driver does.
 
-    def __enter__(self):
-        try:
-            Session.__enter__(self)
-            with socket.create_server(("127.0.0.1", 0)) as probe:  # a free port for the driver
-                port = probe.getsockname()[1]
-            self.start(["WebKitWebDriver", "--port=%d" % port], env=self.env, stderr=subprocess.DEVNULL, start_new_session=True)
-            self.base, binary = "http://127.0.0.1:%d/session" % port, glob.glob("/usr/lib/*/webkit2gtk-*/MiniBrowser")[0]
-            wait_for(lambda: not socket.socket().connect_ex(("127.0.0.1", port)), 30, "no WebKitWebDriver")
-            self.id = self.webdriver("POST", "", {"capabilities": {"alwaysMatch": {"webkitgtk:browserOptions": {
-                "binary": binary, "args": ["--automation"]}}}})["sessionId"]
-            self.call("goto")
-            return self
-        except BaseException:
-            self.__exit__()
-            raise
+    def setup(self):
+        Session.setup(self)  # the display
+        with socket.create_server(("127.0.0.1", 0)) as probe:  # a free port for the driver
+            port = probe.getsockname()[1]
+        self.start(["WebKitWebDriver", "--port=%d" % port], env=self.env, stderr=subprocess.DEVNULL, start_new_session=True)
+        self.base, binary = "http://127.0.0.1:%d/session" % port, glob.glob("/usr/lib/*/webkit2gtk-*/MiniBrowser")[0]
+        wait_for(lambda: not socket.socket().connect_ex(("127.0.0.1", port)), 30, "no WebKitWebDriver")
+        self.id = self.webdriver("POST", "", {"capabilities": {"alwaysMatch": {"webkitgtk:browserOptions": {
+            "binary": binary, "args": ["--automation"]}}}})["sessionId"]
+        self.call("goto")
 
     def webdriver(self, method, path, body):
         with urllib.request.urlopen(urllib.request.Request(self.base + path, json.dumps(body).encode(), method=method,
                                                            headers={"Content-Type": "application/json"}), timeout=120) as answer:
             return json.load(answer)["value"]
 
-    def call(self, op, js="", how="", key=""):
+    def call(self, op, js="", how="", key="", top=False):
         if op == "goto":
-            return self.webdriver("POST", "/%s/url" % self.id, {"url": "http://127.0.0.1:%d/" % self.server.server_port})
+            return self.webdriver("POST", "/%s/url" % self.id, {"url": self.server.url})
         if op == "eval":  # the page's policy allows no eval: the expression is the script itself
             return self.webdriver("POST", "/%s/execute/async" % self.id, {"script": "Promise.resolve((%s)).then(arguments[0])" % js, "args": []})
         return self.webdriver("POST", "/%s/actions" % self.id, {"actions": [{"type": "key", "id": "keys", "actions": [
@@ -305,9 +326,10 @@ def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sen
         assert "WebGL" in s.message() and s.frames() == 0
 
 
-def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_cache_hold():
-    # On a host that sends the page's own name on to its folder and sends the packed files encoded.
-    with Browser(host={"redirect", "encode"}) as s, tempfile.TemporaryDirectory(prefix="driftrock-site-") as tmp:
+@pytest.mark.parametrize("nginx", [(), ("redirect", "encode")], ids=["python", "nginx"])
+def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_cache_hold(nginx):
+    # Python's plain server; nginx sending the page's own name on to its folder and the packed files encoded.
+    with Browser(nginx=nginx) as s, tempfile.TemporaryDirectory(prefix="driftrock-site-") as tmp:
         s.plays()
         # Installable: the browser finds nothing missing (but the test profile's own incognito), and every
         # icon the manifest names is its size.
@@ -364,7 +386,7 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         # is still named.
         s.js("caches.keys().then(k => Promise.all(k.map(n => caches.delete(n))))")
         s.call("cdp", method="Network.clearBrowserCache")
-        s.server.broken["driftrock.data.gz"] = 404
+        os.remove(second + "/driftrock.data.gz")
         s.call("visit")
         assert "(driftrock.data.gz)" in s.message() and s.js("!!navigator.serviceWorker.controller")
 
@@ -410,3 +432,38 @@ def test_webkit_plays_though_its_workers_have_no_webgl():
         s.plays(30)
         s.call("key", how="down", key="space")
         assert s.keys()[0] == 1 and s.js("message.hidden")
+
+
+def test_a_portals_frame_of_another_origin_plays_as_it_allows_and_keeps_nothing():
+    # The uploaded folder served by nginx, shown in a frame by a portal's long page of another origin
+    # (another port; then another site too), whose search box may take the keyboard. Scrolls come at once.
+    with Browser(nginx=("portal",), switches=["--disable-smooth-scrolling"]) as s, tempfile.TemporaryDirectory() as s.python.site:
+        def portal(host, allow, **device):  # the portal's page on Python's server
+            with open(s.python.site + "/index.html", "w") as page:
+                page.write('<link rel="icon" href="data:,"><body style="margin: 0; height: 3000px"><iframe src="%s" allow="%s" style="border: 0;'
+                           ' display: block; width: 1024px; height: 800px"></iframe><input id="search">' % (s.server.url, allow))
+            s.call("goto", at="http://%s:%d/" % (host, s.python.server_port), frame=True, **device)
+            s.plays()
+        portal("127.0.0.1", "fullscreen; gamepad", init=PAD)
+        s.js("search.focus()", top=True)
+        s.key("press", "space")
+        s.call("click", selector="canvas")  # the game takes the keyboard, and its keys never scroll the portal
+        for key in ("Down", "space"):
+            s.key("down", key)
+        scrolled = [s.js("scrollY"), *s.js("[scrollY, search.value]", top=True)]
+        assert s.keys() == [1, 0, 1, 0, 0] and scrolled == [0, 0, " "], scrolled
+        for key in ("Down", "space"):
+            s.key("up", key)
+        s.js("pad.axes[0] = 1")
+        assert s.keys() == [0, 0, 0, 1, 0] and s.js("!window['pad-line'].hidden")
+        s.call("click", selector="#fullscreen")
+        wait_for(lambda: s.js("!!document.fullscreenElement"), 30, "no full screen in a frame that allows it")
+        # Nothing kept for offline play in a frame: it cannot be opened offline there.
+        assert s.js("Promise.all([caches.keys(), navigator.serviceWorker.getRegistrations()])") == [[], []]
+        # A phone, and a frame that allows neither full screen nor pads (the browser refuses to list them).
+        portal("localhost", "gamepad 'none'", touch=True)
+        fire = {"x": s.js(BOXES)["Fire"][0] + 30, "y": s.js(BOXES)["Fire"][1] + 30}
+        s.call("touch", type="touchStart", points=[dict(fire, id=1)])
+        assert s.keys()[0] == 1 and s.js("[fullscreen.hidden, window['pad-line'].hidden]") == [True, True]
+        s.call("touch", type="touchEnd", points=[])
+        assert s.call("errors") == [], s.call("errors")

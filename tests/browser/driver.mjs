@@ -6,11 +6,12 @@ import { launch } from "../../harness/chromium.mjs";
 
 const [url, ...switches] = process.argv.slice(2);
 const browser = await launch(switches);
-let context, page, cdp, errors;
+let context, page, cdp, errors, where;  // where: the page, or (`frame`) the frame in it that holds ours
 
 // A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
-// scripts (a gamepad handed to it); `at` opens another address than the server's (a file).
-async function open({ width = 1024, height = 840, touch = false, init, at = url }) {
+// scripts (a gamepad handed to it); `at` opens another address than the server's (a file, or a page
+// that shows ours in a `frame`).
+async function open({ width = 1024, height = 840, touch = false, init, at = url, frame = false }) {
   if (context) await context.close();
   context = await browser.newContext({ viewport: { width, height }, hasTouch: !!touch, isMobile: !!touch });
   if (init) await context.addInitScript(init);
@@ -23,16 +24,17 @@ async function open({ width = 1024, height = 840, touch = false, init, at = url 
   cdp.on("Page.backForwardCacheNotUsed", (e) => (notCached = e));
   await cdp.send("Page.enable");
   await page.goto(at);
+  where = frame ? page.mainFrame().childFrames()[0] : page;
 }
 let notCached = null;  // why the back/forward cache last refused the page, as the browser says
 
 const keys = { Left: "ArrowLeft", Right: "ArrowRight", Up: "ArrowUp", Down: "ArrowDown", space: "Space" };
 const ops = {
   goto: async (how) => (await open(how), null),
-  eval: async ({ js }) => page.evaluate(js),
+  eval: async ({ js, top }) => (top ? page : where).evaluate(js),  // `top`: in the page around the frame
   // The canvas's own box, taken as it stands (an element screenshot would first wait for the page to
   // settle between two animation frames, which a busy machine may not give it in time).
-  shot: async () => (await page.screenshot({ clip: await page.locator("canvas").boundingBox() })).toString("base64"),
+  shot: async () => (await page.screenshot({ clip: await where.locator("canvas").boundingBox() })).toString("base64"),
   errors: async () => errors,
   // The same page again in the same profile (its service worker and caches kept), at an address
   // relative to the server's; back; the network off or on; a DevTools protocol call.
@@ -42,10 +44,10 @@ const ops = {
   cdp: async ({ method, params }) => cdp.send(method, params),
   key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
   mouse: async ({ x, y }) => {
-    const box = await page.locator("canvas").boundingBox();
+    const box = await where.locator("canvas").boundingBox();
     return await page.mouse.move(box.x + x, box.y + y), null;
   },
-  click: async ({ selector }) => (await page.click(selector), null),
+  click: async ({ selector }) => (await where.click(selector), null),
   // Fingers on the screen, as the touch screen reports them: touchStart, touchMove, touchEnd or
   // touchCancel, with every finger still down ({x, y, id}).
   touch: async ({ type, points }) => (await cdp.send("Input.dispatchTouchEvent", {
