@@ -43,15 +43,7 @@ const ops = {
   offline: async ({ on }) => (await context.setOffline(on), null),
   cdp: async ({ method, params }) => cdp.send(method, params),
   key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
-  mouse: async ({ x, y }) => {
-    const box = await where.locator("canvas").boundingBox();
-    return await page.mouse.move(box.x + x, box.y + y), null;
-  },
   click: async ({ selector }) => (await where.click(selector), null),
-  // Fingers on the screen, as the touch screen reports them: touchStart, touchMove, touchEnd or
-  // touchCancel, with every finger still down ({x, y, id}).
-  touch: async ({ type, points }) => (await cdp.send("Input.dispatchTouchEvent", {
-    type, touchPoints: points.map(({ x, y, id }) => ({ x, y, id })) }), null),
 };
 for await (const line of readline.createInterface({ input: process.stdin })) {
   const { op, ...args } = JSON.parse(line);
