@@ -60,6 +60,11 @@ async function load() {
   const results = await Promise.allSettled(FILES.filter(([key]) => !got[key]).map(download));
   const failures = results.filter((r) => r.status === "rejected").map((r) => r.reason.message);
   if (results.some((r) => r.status === "rejected" && r.reason.newer)) return say("A new version of Driftrock arrived while this page loaded: play again to start it.", "again");
+  // A frame sandboxed without its origin may read only what its server lets any site read.
+  if (failures.length && self.origin === "null") {
+    return say("Driftrock cannot read its own files in this frame: the page showing it has to allow it its origin " +
+               "(allow-same-origin), or the server has to let other sites read them (Access-Control-Allow-Origin).");
+  }
   if (failures.length) {
     console.error(...failures);
     return say(failures.join(" ") + " Check the connection, then try again.", "retry");
