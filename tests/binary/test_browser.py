@@ -412,10 +412,10 @@ def test_a_portals_frame_of_another_origin_plays_as_it_allows_and_keeps_nothing(
     # The uploaded folder served by nginx, shown in a frame by a portal's long page on Python's server
     # (another port; then another site too), whose search box may take the keyboard. Scrolls come at once.
     with Browser(nginx=("portal",), switches=["--disable-smooth-scrolling"]) as s:
-        def portal(host, frame, src=None, **device):  # the frame's attributes, and the page it shows (nginx's)
+        def portal(host, attributes, src=None, **device):  # the frame's attributes, and the page it shows (nginx's)
             with open(s.site + "/portal.html", "w") as page:
                 page.write('<link rel="icon" href="data:,"><body style="margin: 0; height: 3000px"><iframe src="%s" %s style="border: 0;'
-                           ' display: block; width: 1024px; height: 800px"></iframe><input id="search">' % (src or s.server.url, frame))
+                           ' display: block; width: 1024px; height: 800px"></iframe><input id="search">' % (src or s.server.url, attributes))
             s.call("goto", at="http://%s:%d/portal.html" % (host, s.python.server_port), frame=True, **device)
         portal("127.0.0.1", 'allow="fullscreen; gamepad"', init=PAD)
         s.plays()
