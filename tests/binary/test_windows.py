@@ -59,7 +59,9 @@ def test_zip_holds_the_game_its_pictures_licences_and_manifest():
     lines = re.findall(r'^\s*"(.*)"$', rc.split("1 24 /* RT_MANIFEST */")[1].split("\nEND")[0], re.M)
     found = {e.tag.split("}")[1]: e for e in ET.fromstring("".join(lines).replace('""', '"').replace("\\n", "\n")).iter()}
     assert (found["requestedExecutionLevel"].get("level"), found["dpiAware"].text) == ("asInvoker", "true"), found
-    assert "GNU LESSER" in open(config.data + "/SDL-LICENSE.txt").read() and "apt-get source" in open(config.data + "/README.txt").read()
+    # The licences, and the README in CR LF lines (Notepad's).
+    readme, licence = (open(config.data + name, "rb").read() for name in ("/README.txt", "/SDL-LICENSE.txt"))
+    assert b"GNU LESSER" in licence and b"apt-get source" in readme and b"\n" not in readme.replace(b"\r\n", b""), readme[:200]
     print("  sizes: ZIP %d bytes, installer %d bytes" % tuple(os.path.getsize(p) for p in PACKAGES[:2]))
 
 
