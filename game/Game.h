@@ -35,7 +35,8 @@ struct Game {
 // variables, turns on texturing and blending and turns off the depth test. Needs the video mode set.
 void setUpGame(Game& game);
 // One simulation step, drawn: events, keys (the keyboard's and the pads'), exhaust, firing, ship,
-// backdrop, balls, bullets, rocks, cursor. Without an OpenGL context the drawing does nothing and the simulation still runs.
+// backdrop, balls, bullets, rocks, cursor. Without an OpenGL context the drawing does nothing and the
+// simulation still runs.
 void runFrame(Game& game);
 // Flush, the fixed 10 ms pause, swap.
 void presentFrame();
