@@ -85,6 +85,9 @@ int startVideo()
     glShadeModel(GL_SMOOTH);
     glDisable(GL_CULL_FACE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // Every quad's corners and texture coordinates come from arrays (drawTexturedQuad).
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
     return 0;

@@ -14,3 +14,7 @@ void platformRestoreDisplayMode();
 // and keeps its last state.
 bool platformLookingForPads();
 bool platformPadsPresent();
+// Whether the picture of the frame about to be drawn will be seen. A desktop shows every swap; a browser
+// shows at most one picture an animation frame, fewer than the game steps, and the rest would be drawn
+// for nothing.
+bool platformPictureSeen();

@@ -32,6 +32,13 @@ bool platformPadsPresent()
     return false;
 }
 
+// The page says whether the browser has shown the last picture (an animation frame has come since it):
+// the steps in between are played undrawn. Where no page answers (replay under Node.js), every one.
+bool platformPictureSeen()
+{
+    return EM_ASM_INT({ return Module.pictureSeen ? Module.pictureSeen() : 1; });
+}
+
 extern "C" {
 
 // The key state in SDL 1.2's numbers, refreshed from the browser's on every read (the browser keeps

@@ -21,6 +21,11 @@ void platformRestoreDisplayMode()
     ChangeDisplaySettingsA(nullptr, 0);  // no mode, no flags: the desktop's own mode from the registry
 }
 
+bool platformPictureSeen()
+{
+    return true;
+}
+
 bool platformLookingForPads()
 {
     return true;

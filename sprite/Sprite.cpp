@@ -159,22 +159,28 @@ void loadTexture(const char* file, SDL_Surface*& image, SDL_Surface*& surface, G
     image = nullptr;
 }
 
+// Whether the frame's picture is drawn. One flag for the whole program, as there is one picture.
+static bool pictureSeen = true;
+
+void beginPicture(bool seen)
+{
+    pictureSeen = seen;
+    if (seen) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void drawTexturedQuad(float x, float y, float angle, float w, float h, GLuint texture)
 {
+    if (!pictureSeen) return;
+    // The corners in order, each with its texture coordinate (x, y, s, t): one draw call where
+    // glBegin and glEnd took ten, the same quad from the same numbers.
+    const GLfloat corners[16] = {-w / 2, -h / 2, 0, 0, w / 2, -h / 2, 1, 0, w / 2, h / 2, 1, 1, -w / 2, h / 2, 0, 1};
     glPushMatrix();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTranslatef(x, y, 0);
     glRotatef(angle, 0, 0, 1);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glBegin(GL_QUADS);
-    glTexCoord2i(0, 0);
-    glVertex3f(-w / 2, -h / 2, 0);
-    glTexCoord2f(1, 0);
-    glVertex3f(w / 2, -h / 2, 0);
-    glTexCoord2f(1, 1);
-    glVertex3f(w / 2, h / 2, 0);
-    glTexCoord2f(0, 1);
-    glVertex3f(-w / 2, h / 2, 0);
-    glEnd();
+    glVertexPointer(2, GL_FLOAT, 4 * sizeof(GLfloat), corners);
+    glTexCoordPointer(2, GL_FLOAT, 4 * sizeof(GLfloat), corners + 2);
+    glDrawArrays(GL_QUADS, 0, 4);
     glPopMatrix();
 }

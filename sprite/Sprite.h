@@ -28,7 +28,11 @@ public:
 // upload into a new texture name stored in `texture`, then release both surfaces and null them.
 void loadTexture(const char* file, SDL_Surface*& image, SDL_Surface*& surface, GLuint& texture);
 
-// The quad that every sprite and the cursor draw: push, blend, translate, rotate, bind, four corners, pop.
+// A frame's picture begins: cleared if it will be `seen`; otherwise the quads until the next picture
+// draw nothing. Every picture is seen until one says otherwise.
+void beginPicture(bool seen);
+// The quad that every sprite and the cursor draw: push, blend, translate, rotate, bind, the four corners
+// from the vertex arrays that startVideo turns on, pop.
 void drawTexturedQuad(float x, float y, float angle, float w, float h, GLuint texture);
 
 // Level 0 of the bound texture from a 32-bit surface with alpha, in the byte order it really has.

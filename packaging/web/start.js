@@ -2,6 +2,9 @@
 // its progress and its end) and the start, once the page is up and the browser can play.
 "use strict";
 
+// Whether the browser has shown the last picture the game drew: an animation frame has come since.
+let animated = true;
+
 var Module = {
   canvas: canvas,
   heldKeys: () => touchBits() | tapped | padBits(),
@@ -15,6 +18,14 @@ var Module = {
       setTimeout(() => keepForOffline().catch((e) => console.warn("No offline play:", e.message)));
     }
     Module.frames = (Module.frames || 0) + 1;
+  },
+  // Whether this step's picture is drawn: the browser shows at most one picture an animation frame, so
+  // the steps until the next one play undrawn, and its drawing goes to the pictures a player sees.
+  pictureSeen() {
+    if (!animated) return false;
+    animated = false;
+    requestAnimationFrame(() => (animated = true));
+    return true;
   },
   startupStep() { $("progress").value += (100 - $("progress").value) * 0.03; },
   print: (text) => console.log(text),
