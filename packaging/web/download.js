@@ -54,10 +54,14 @@ async function download([key, file, what]) {
   got[key] = bytes;
 }
 
-async function load() {
+// The game's files, and then the game, once `graphics` (a promise) says the browser offers WebGL: with
+// none the game would run and show nothing, so the page says so instead, and does not start it.
+async function load(graphics = true) {
   $("message").hidden = true;
   $("loading").hidden = false;
-  const results = await Promise.allSettled(FILES.filter(([key]) => !got[key]).map(download));
+  const downloads = Promise.allSettled(FILES.filter(([key]) => !got[key]).map(download));
+  if (!(await graphics)) return say("Driftrock draws with WebGL, which this browser does not offer (or has turned off).");
+  const results = await downloads;
   const failures = results.filter((r) => r.status === "rejected").map((r) => r.reason.message);
   if (results.some((r) => r.status === "rejected" && r.reason.newer)) return say("A new version of Driftrock arrived while this page loaded: play again to start it.", "again");
   // A frame sandboxed without its origin may read only what its server lets any site read.
@@ -76,7 +80,7 @@ async function load() {
   document.body.appendChild(script);
   canvas.focus();
 }
-$("retry").onclick = load;
+$("retry").onclick = () => load();
 
 // Once the game plays, the service worker keeps its files (sw.js): the next visit plays offline,
 // and learns of a new build, which the visit after it plays. The worker takes the three large files as

@@ -2,20 +2,18 @@
 // phone takes the graphics back.
 "use strict";
 
-// Whether the browser offers WebGL where the game draws: on the page's own thread. A trial context
-// there, let go at once (the game's own comes later). A page's first context is slow to make on a
-// phone, so a worker's OffscreenCanvas first readies the graphics off the page's thread; its answer
-// decides nothing, since a browser may offer WebGL in one and not the other (WebKit's workers have
-// none, and a browser with WebGL turned off may still have it in workers). A worker that never
-// answers is given up on after WARM_UP ms.
+// Whether the browser offers WebGL where the game draws: on the page's own thread, in the game's own
+// canvas. The trial is the game's context, asked for as the browser's SDL asks for it (no alpha, no
+// antialiasing, a depth buffer, no stencil): the game then finds it made, and a slow phone makes one
+// context, not two. A page's first context is slow to make on a phone, so a worker's OffscreenCanvas
+// first readies the graphics off the page's thread; its answer decides nothing, since a browser may
+// offer WebGL in one and not the other (WebKit's workers have none, and a browser with WebGL turned
+// off may still have it in workers). A worker that never answers is given up on after WARM_UP ms.
 const WARM_UP = 1500;
 function hasWebGL() {
   const here = () => {
     try {
-      const gl = document.createElement("canvas").getContext("webgl");
-      const lose = gl && gl.getExtension("WEBGL_lose_context");
-      if (lose) lose.loseContext();
-      return !!gl;
+      return !!canvas.getContext("webgl", { alpha: false, antialias: false, depth: true, stencil: false });
     } catch (e) {
       return false;
     }
