@@ -4,7 +4,7 @@
 
 // The browser's SDL draws every picture it loads, some 140, into a 2D canvas of its own and reads it
 // straight back: kept in memory rather than in the graphics, such a canvas is read back at once, where
-// the graphics would be asked for each one (half the start-up's time on software graphics).
+// the graphics would be asked for each one (a third of the start on software graphics).
 const getContext = HTMLCanvasElement.prototype.getContext;
 HTMLCanvasElement.prototype.getContext = function (type, options) {
   return getContext.call(this, type, type === "2d" ? { willReadFrequently: true, ...options } : options);
