@@ -70,10 +70,15 @@ document.body.classList.toggle("touch", touch);
 $("keys-line").hidden = touch;
 $("touch-line").hidden = !touch;
 
-// The game's keys play the game; they never scroll the page. In full screen the browser takes the
-// first Escape to leave full screen: that press is not the game's, and only the next one ends it.
+// The game's keys play the game; they never scroll the page. Space on a focused button (Play again)
+// presses it: the browser's SDL, which would take it for the game's and cancel it, never hears it. In
+// full screen the browser takes the first Escape to leave full screen: that press is not the game's,
+// and only the next one ends it.
 let leftFullScreen = -1e9;
+const buttonSpace = (e) => e.target instanceof HTMLButtonElement && [" ", "Spacebar"].includes(e.key);
+window.addEventListener("keyup", (e) => buttonSpace(e) && e.stopPropagation(), true);
 window.addEventListener("keydown", (e) => {
+  if (buttonSpace(e)) return e.stopPropagation();
   if (["ArrowUp", "ArrowDown", "ArrowLeft", "ArrowRight", " ", "Spacebar"].includes(e.key)) e.preventDefault();
   if (e.key === "Escape" && (document.fullscreenElement || performance.now() - leftFullScreen < 500)) e.stopImmediatePropagation();
 }, true);
@@ -92,6 +97,7 @@ if (document.fullscreenEnabled && !matchMedia("(display-mode: fullscreen)").matc
   document.addEventListener("fullscreenchange", () => {
     $("fullscreen").hidden = !!document.fullscreenElement;
     if (!document.fullscreenElement) leftFullScreen = performance.now();
-    canvas.focus();
+    const offered = ["again", "retry"].map($).find((b) => !b.hidden && !$("message").hidden);
+    (offered || canvas).focus();
   });
 }

@@ -193,7 +193,7 @@ def test_page_plays_the_game_shows_its_end_and_plays_again():
         assert finished == (0, "", ""), finished
         magenta = sum(1 for i in range(0, len(shot), 3) if shot[i] > 200 and shot[i + 1] < 60 and shot[i + 2] > 200)
         assert magenta == 0, "%d magenta pixels" % magenta
-        s.call("click", selector="#again")
+        s.call("key", how="press", key="space", reloads=True)  # Play again has the keyboard, and Space presses it
         s.plays()
         # Its name and icon, no progress bar once loaded, no system pointer, no scrolling by the game's
         # keys, no touch buttons on a desktop, and the pad's line.
@@ -225,6 +225,11 @@ def test_page_plays_the_game_shows_its_end_and_plays_again():
         s.call("key", how="press", key="Escape")
         wait_for(lambda: not s.js("message.hidden"), 60, "one Escape after full screen did not end the game")
         assert s.message() == "The game has ended." and s.call("errors") == []
+        # In and out of full screen over the ended game: the keyboard stays with Play again.
+        s.call("click", selector="#fullscreen")
+        wait_for(lambda: s.js("!!document.fullscreenElement"), 30, "no full screen")
+        s.js("new Promise(out => document.addEventListener('fullscreenchange', out, {once: true}) || document.exitFullscreen())")
+        assert s.js("document.activeElement.id") == "again"
 
 
 # Animation frames at most one in 100 ms, far fewer than the game's steps, each logged as it comes ("A"), and
@@ -312,6 +317,8 @@ def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sen
         s.call("goto")
         assert "(download.js)" in s.message() and s.js("!again.hidden"), s.message()
         s.server.broken = {}
+        s.call("goto", scripts=False)  # JavaScript off: a sentence over "Loading"
+        assert "has turned off" in s.js("document.body.innerText"), s.js("document.body.innerText")
         # Browsers that offer less: tests/browser/starts.txt.
         for init, _, then in (line.partition(" -> ") for line in open(SOURCE + "/tests/browser/starts.txt") if line[0] != "#"):
             s.call("goto", init=init)

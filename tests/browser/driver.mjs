@@ -10,10 +10,10 @@ let context, page, cdp, errors, where;  // where: the page, or (`frame`) the fra
 
 // A fresh page: a desktop by default, or a touch screen (a phone's); `init` runs before the page's own
 // scripts (a gamepad handed to it); `at` opens another address than the server's (a file, or a page
-// that shows ours in a `frame`).
-async function open({ width = 1024, height = 840, touch = false, init, at = url, frame = false }) {
+// that shows ours in a `frame`); `scripts` false turns JavaScript off.
+async function open({ width = 1024, height = 840, touch = false, init, at = url, frame = false, scripts = true }) {
   if (context) await context.close();
-  context = await browser.newContext({ viewport: { width, height }, hasTouch: !!touch, isMobile: !!touch });
+  context = await browser.newContext({ viewport: { width, height }, hasTouch: !!touch, isMobile: !!touch, javaScriptEnabled: scripts });
   if (init) await context.addInitScript(init);
   page = await context.newPage();
   page.setDefaultTimeout(120000);  // a starved machine answers late; the tests' own waits say what never came
@@ -42,7 +42,7 @@ const ops = {
   back: async () => (await page.goBack({ waitUntil: "commit" }), notCached),
   offline: async ({ on }) => (await context.setOffline(on), null),
   cdp: async ({ method, params }) => cdp.send(method, params),
-  key: async ({ how, key }) => (await page.keyboard[how](keys[key] || key), null),
+  key: async ({ how, key, reloads }) => (await Promise.all([reloads && page.waitForEvent("load"), page.keyboard[how](keys[key] || key)]), null),
   click: async ({ selector }) => (await where.click(selector), null),
 };
 for await (const line of readline.createInterface({ input: process.stdin })) {
