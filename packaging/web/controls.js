@@ -18,6 +18,10 @@ function touchBits() {
 
 // The control under a finger, or none: sliding off a control lets it go, sliding onto one presses it.
 function follow(e) {
+  // A finger no longer on the screen (lifted where the page did not hear it) holds nothing.
+  const down = new Set([...e.touches].map((t) => t.identifier));
+  for (const id of fingers.keys()) if (!down.has(id)) fingers.delete(id);
+  shown();
   const ours = [...e.changedTouches].filter((t) => e.type === "touchstart" || fingers.has(t.identifier));
   if (!ours.length) return;
   if (e.cancelable) e.preventDefault();  // no scrolling, zooming, selecting, long-press menu or imitated mouse
@@ -29,8 +33,14 @@ function follow(e) {
     else fingers.delete(t.identifier);
   }
   if (e.type === "touchcancel") fingers.clear();  // the browser took the touches: nothing stays held
-  for (const b of buttons) b.classList.toggle("held", [...fingers.values()].includes(b));
+  shown();
 }
+const shown = () => buttons.forEach((b) => b.classList.toggle("held", [...fingers.values()].includes(b)));
+// The page loses the player (another window, a hidden tab, leaving it): no touch key stays held.
+const letGo = () => (fingers.clear(), shown());
+window.addEventListener("blur", letGo);
+window.addEventListener("pagehide", letGo);
+document.addEventListener("visibilitychange", letGo);
 $("pad").addEventListener("touchstart", follow, { passive: false });
 for (const type of ["touchmove", "touchend", "touchcancel"]) document.addEventListener(type, follow, { passive: false });
 $("pad").addEventListener("contextmenu", (e) => e.preventDefault());

@@ -267,6 +267,10 @@ def test_keyboard_touch_buttons_and_gamepad_hold_the_keys_that_keys_txt_says():
                 s.call("key", how=args[0], key=args[1])
             elif verb == "pad":
                 s.js("pad.axes.fill(0); pad.buttons.forEach(b => (b.pressed = 0, b.value = 0))" + "".join("; pad." + a for a in args))
+            elif verb == "event":
+                s.js("%s.dispatchEvent(new Event('%s'))" % tuple(args))
+            elif verb == "script":
+                s.js(step.split(None, 1)[1])
             elif verb == "touch":
                 fingers = [dict(at[n], id=int(i)) for n, i in (a.split(":") for a in args[1:])]  # every finger still down
                 s.call("cdp", method="Input.dispatchTouchEvent", params=dict(type=args[0], touchPoints=fingers))
