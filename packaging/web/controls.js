@@ -19,8 +19,8 @@ function touchBits() {
 // The control under a finger, or none: sliding off a control lets it go, sliding onto one presses it.
 function follow(e) {
   // A finger no longer on the screen (lifted where the page did not hear it) holds nothing.
-  const down = new Set([...e.touches].map((t) => t.identifier));
-  for (const id of fingers.keys()) if (!down.has(id)) fingers.delete(id);
+  const known = new Set([...e.touches, ...e.changedTouches].map((t) => t.identifier));
+  for (const id of fingers.keys()) if (!known.has(id)) fingers.delete(id);
   shown();
   const ours = [...e.changedTouches].filter((t) => e.type === "touchstart" || fingers.has(t.identifier));
   if (!ours.length) return;
