@@ -21,9 +21,8 @@ function follow(e) {
   // A finger no longer on the screen (lifted where the page did not hear it) holds nothing.
   const known = new Set([...e.touches, ...e.changedTouches].map((t) => t.identifier));
   for (const id of fingers.keys()) if (!known.has(id)) fingers.delete(id);
-  shown();
   const ours = [...e.changedTouches].filter((t) => e.type === "touchstart" || fingers.has(t.identifier));
-  if (!ours.length) return;
+  if (!ours.length) return shown();
   if (e.cancelable) e.preventDefault();  // no scrolling, zooming, selecting, long-press menu or imitated mouse
   for (const t of ours) {
     const under = document.elementFromPoint(t.clientX, t.clientY);

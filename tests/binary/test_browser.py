@@ -233,13 +233,15 @@ def test_page_plays_the_game_shows_its_end_and_plays_again():
 
 
 # Animation frames at most one in 100 ms, far fewer than the game's steps, each logged as it comes ("A"), and
-# the game's clears, a picture each ("C"), with the steps played so far.
+# the game's clears, a picture each ("C"), and its draws ("D"), with the steps played so far.
 PICTURES = """window.log = [];
 const next = requestAnimationFrame.bind(window);
 requestAnimationFrame = (then) => { const due = performance.now() + 100;
     const wait = (t) => performance.now() < due ? next(wait) : (log.push(['A', Module.frames]), then(t)); return next(wait); };
-const clear = WebGLRenderingContext.prototype.clear;
-WebGLRenderingContext.prototype.clear = function (...a) { log.push(['C', Module.frames]); return clear.apply(this, a); };"""
+for (const [name, kind] of [['clear', 'C'], ['drawElements', 'D'], ['drawArrays', 'D']]) {
+    const call = WebGLRenderingContext.prototype[name];
+    WebGLRenderingContext.prototype[name] = function (...a) { log.push([kind, Module.frames]); return call.apply(this, a); };
+}"""
 
 
 def test_each_animation_frame_gets_one_picture_and_the_steps_between_play_undrawn():
@@ -249,8 +251,10 @@ def test_each_animation_frame_gets_one_picture_and_the_steps_between_play_undraw
         time.sleep(3)
         log, steps = s.js("[log.splice(0), Module.frames]")
     clears, frames = [f for kind, f in log if kind == "C"], [f for kind, f in log if kind == "A"]
-    # No two pictures without an animation frame between them, and the step after each draws one.
-    assert "CC" not in "".join(kind for kind, _ in log) and all(f in clears for f in frames if f < steps - 1), log
+    # No two pictures without an animation frame between them, the step after each draws one, and a step
+    # that draws no picture draws nothing.
+    assert "CC" not in "".join(kind for kind, _ in log if kind != "D") and all(f in clears for f in frames if f < steps - 1), log
+    assert all(f in clears for kind, f in log if kind == "D"), log
     assert len(clears) >= 5 and steps - start >= 2 * len(clears), (steps - start, len(clears))  # every step played
 
 
