@@ -1,6 +1,6 @@
 // bench_sim.cpp -- the simulation alone (no OpenGL context: drawing calls do nothing): a frame at idle
-// and at the busiest state, an idle frame reading a pad and a look for pads (with the pad that
-// bench/pads.py presents, or none), and a count of the heap allocations the game makes during play.
+// and at the busiest state, an idle frame reading a pad, a look for pads and a check that they are
+// still there (with the pad that bench/pads.py presents, or none), and a count of the heap allocations the game makes during play.
 #include <benchmark/benchmark.h>
 
 #include <utime.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "BusyGame.h"
+#include "platform/Platform.h"
 
 // Every heap allocation in this process goes through these while `counting` is set.
 static bool counting = false;
@@ -87,6 +88,21 @@ static void BM_LookForPads(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LookForPads);
+
+// What a frame spends, every 200 ms while pads play, checking that they are still there.
+static void BM_CheckPads(benchmark::State& state)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return state.SkipWithError(SDL_GetError());
+    const char* named = getenv("SDL_JOYSTICK_DEVICE");
+    if (named) utime(std::string(named).substr(0, std::string(named).rfind('/')).c_str(), nullptr);
+    Pad pad;
+    pad.look();
+    bool present = true;
+    for (auto _ : state) present = platformPadsPresent() && present;
+    state.counters["pads"] = pad.count && present;
+    pad.close();
+}
+BENCHMARK(BM_CheckPads);
 
 // Not a timing: the allocations made by 1,000 busy frames (a thousand frames of play), reported as a
 // counter. Start-up may allocate; play must not.

@@ -31,12 +31,12 @@ void Pad::releaseKeys(Uint8* keys)
 void Pad::holdKeys(Uint8* keys)
 {
     if (!on) return;
-    // SDL says nothing when a pad arrives or goes: every 2 s, a look for pads while none plays, or a
+    // SDL says nothing when a pad arrives or goes: now and then a look for pads while none plays, or a
     // check that those that play are still there.
     if ((Sint32)(SDL_GetTicks() - nextLook) >= 0) {
-        nextLook = SDL_GetTicks() + 2000;
         if (count == 0) look();
         else if (!platformPadsPresent()) close();
+        nextLook = SDL_GetTicks() + (count == 0 ? PAD_LOOK_MS : PAD_CHECK_MS);
     }
     if (count == 0) return;
     SDL_JoystickUpdate();
@@ -45,9 +45,16 @@ void Pad::holdKeys(Uint8* keys)
         SDL_Joystick* stick = sticks[p];
         bool button = false;
         for (int b = 0; b < SDL_JoystickNumButtons(stick); b++) button = button || SDL_JoystickGetButton(stick, b);
-        const int axes = SDL_JoystickNumAxes(stick);
-        held |= padKeys(axes > 0 ? SDL_JoystickGetAxis(stick, 0) : 0, axes > 1 ? SDL_JoystickGetAxis(stick, 1) : 0,
-                        SDL_JoystickNumHats(stick) > 0 ? SDL_JoystickGetHat(stick, 0) : SDL_HAT_CENTERED, button);
+        // A stick counts once it has been seen at rest: pedals, or a device whose stick rests off
+        // centre, would otherwise hold a key for ever, which the keyboard could never let go of.
+        int axis[2] = {};
+        for (int a = 0; a < 2 && a < SDL_JoystickNumAxes(stick); a++) {
+            axis[a] = SDL_JoystickGetAxis(stick, a);
+            rested[p][a] = rested[p][a] || (axis[a] >= -PAD_DEAD_ZONE && axis[a] <= PAD_DEAD_ZONE);
+            if (!rested[p][a]) axis[a] = 0;
+        }
+        held |= padKeys(axis[0], axis[1], SDL_JoystickNumHats(stick) > 0 ? SDL_JoystickGetHat(stick, 0) : SDL_HAT_CENTERED,
+                        button);
     }
     hold(keys, held);
 }
@@ -68,11 +75,14 @@ void Pad::hold(Uint8* keys, unsigned held)
 // tilt), not a pad. Failures are quiet: the keyboard still plays.
 void Pad::look()
 {
-    if (!platformLookingForPads() || SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
+    if (!platformBeginPadLook() || SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return;
     SDL_JoystickEventState(SDL_IGNORE);  // read here, once a frame; no events pile up
     for (int i = 0; i < SDL_NumJoysticks() && count < 4; i++) {
         SDL_Joystick* stick = SDL_JoystickOpen(i);
-        if (stick && SDL_JoystickNumButtons(stick) > 0) sticks[count++] = stick;
+        if (stick && SDL_JoystickNumButtons(stick) > 0) {
+            rested[count][0] = rested[count][1] = false;
+            sticks[count++] = stick;
+        }
         else if (stick) SDL_JoystickClose(stick);
     }
     if (count == 0 || !platformPadsPresent()) close();

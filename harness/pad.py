@@ -16,13 +16,14 @@ def event(kind, number, value):  # one js_event record: BUTTON number 0 or 1 (va
 
 
 class Pad:
-    def __init__(self, preload=""):  # PRELOAD: what the game preloads already (a sanitizer's runtime)
+    def __init__(self, preload="", buttons=True):  # PRELOAD: what the game preloads already (a sanitizer's runtime)
         self.dir = tempfile.TemporaryDirectory(prefix="driftrock-pad-")
         standin, self.path = os.path.join(self.dir.name, "pad_standin.so"), os.path.join(self.dir.name, "js0")
         subprocess.run(["cc", "-shared", "-fPIC", "-o", standin, os.path.join(os.path.dirname(__file__), "pad_standin.c"),
                         "-ldl"], check=True)
         # The game's variables: the pad, and SDL2's reading of pads as the kernel's joystick devices.
-        self.env = dict(SDL_JOYSTICK_DEVICE=self.path, SDL_LINUX_JOYSTICK_CLASSIC="1", LD_PRELOAD=(preload + " " + standin).strip())
+        self.env = dict(SDL_JOYSTICK_DEVICE=self.path, SDL_LINUX_JOYSTICK_CLASSIC="1", LD_PRELOAD=(preload + " " + standin).strip(),
+                        **({} if buttons else {"PAD_STANDIN_NO_BUTTONS": "1"}))
 
     def __enter__(self):
         return self
@@ -34,6 +35,10 @@ class Pad:
         os.mkfifo(self.path)
         self.fd = os.open(self.path, os.O_RDWR | os.O_NONBLOCK)
         return self
+
+    def open_in(self, pid):  # whether the process PID has the pad open (the game found it)
+        fds = "/proc/%d/fd" % pid
+        return any(os.readlink(os.path.join(fds, fd)) == self.path for fd in os.listdir(fds))
 
     def send(self, kind, number, value):
         os.write(self.fd, event(kind, number, value))

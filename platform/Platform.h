@@ -9,10 +9,10 @@ void platformBeforeVideo();
 void platformShowFailure(const char* message);
 // At shut-down: gives the desktop back its own display mode (Windows), or nothing.
 void platformRestoreDisplayMode();
-// Pads: a look for them begins (false where the game reads none: the page reads its own). Then whether
-// the pads that SDL opened since are still pads a player holds: SDL 1.2 never says that one has gone,
-// and keeps its last state.
-bool platformLookingForPads();
+// Pads: a look for them begins, the files open now noted (false where no look is worth it, or where the
+// game reads none: the page reads its own). Then whether the pads that SDL opened since are still pads a
+// player holds: SDL 1.2 never says that one has gone, and keeps its last state.
+bool platformBeginPadLook();
 bool platformPadsPresent();
 // Whether the picture of the frame about to be drawn will be seen. A desktop shows every swap; a browser
 // shows at most one picture an animation frame, fewer than the game steps, and the rest would be drawn

@@ -22,7 +22,7 @@ void platformShowFailure(const char* message)
 void platformRestoreDisplayMode() {}
 
 // The page reads the browser's gamepads itself, with the touch controls (Module.heldKeys below).
-bool platformLookingForPads()
+bool platformBeginPadLook()
 {
     return false;
 }

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstring>
 
@@ -26,9 +27,17 @@ bool platformPictureSeen()
     return true;
 }
 
-bool platformLookingForPads()
+// SDL's look starts its joystick part anew, which reads every device's capabilities and name (some
+// milliseconds under wine): it is worth it only when winmm answers for a pad.
+bool platformBeginPadLook()
 {
-    return true;
+    for (UINT id = 0; id < joyGetNumDevs() && id < 16; id++) {
+        JOYINFOEX state = {};
+        state.dwSize = sizeof state;
+        state.dwFlags = JOY_RETURNALL;
+        if (joyGetPosEx(id, &state) == JOYERR_NOERROR) return true;
+    }
+    return false;
 }
 
 // SDL's Windows joysticks (winmm) keep their last state when a pad goes, and say why in SDL's error.

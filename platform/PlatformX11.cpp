@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <bitset>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,22 +37,33 @@ bool platformPictureSeen()
     return true;
 }
 
-// The files open now, by number (those past 1023 are not watched).
-static std::bitset<1024> openFiles()
+// A file open in the game: its number, and the file it is (device and inode: a number is reused).
+struct OpenFile {
+    int fd;
+    dev_t dev;
+    ino_t ino;
+    mode_t mode;
+};
+
+// Fills FILES with the files open now (at most MAX of them): their count.
+static int openFiles(OpenFile* files, int max)
 {
-    std::bitset<1024> open;
+    int count = 0;
     DIR* dir = opendir("/proc/self/fd");
-    if (!dir) return open;
+    if (!dir) return 0;
     while (const dirent* entry = readdir(dir)) {
         const int fd = atoi(entry->d_name);
-        if (entry->d_name[0] != '.' && fd >= 0 && fd < 1024 && fd != dirfd(dir)) open.set(fd);
+        struct stat file;
+        if (entry->d_name[0] != '.' && fd != dirfd(dir) && count < max && fstat(fd, &file) == 0)
+            files[count++] = {fd, file.st_dev, file.st_ino, file.st_mode};
     }
     closedir(dir);
-    return open;
+    return count;
 }
 
-// The pads' files are those SDL opened while it looked for them.
-static std::bitset<1024> openBeforeLook, padFiles;
+// The files open as the look began, and the pads' files: those SDL opened while it looked.
+static OpenFile openBeforeLook[1024], padFiles[16];
+static int openBeforeCount = 0, padCount = 0;
 static bool padFilesKnown = false;
 
 // A look costs the SDL2-based runtime some milliseconds, and classic SDL a fraction of one: after the
@@ -74,29 +84,50 @@ static bool padsMayHaveCome()
     return look;
 }
 
-bool platformLookingForPads()
+bool platformBeginPadLook()
 {
     if (!padsMayHaveCome()) return false;
-    openBeforeLook = openFiles();
+    openBeforeCount = openFiles(openBeforeLook, 1024);
     padFilesKnown = false;
     return true;
+}
+
+// The pads' files are devices that were not open as the look began, and the file that
+// SDL_JOYSTICK_DEVICE names; what another thread opened meanwhile (Mesa's shader cache, a memfd) is
+// neither.
+static void notePadFiles()
+{
+    static OpenFile now[1024];
+    const int count = openFiles(now, 1024);
+    const char* named = getenv("SDL_JOYSTICK_DEVICE");
+    struct stat namedFile;
+    const bool haveNamed = named && stat(named, &namedFile) == 0;
+    padCount = 0;
+    for (int i = 0; i < count && padCount < 16; i++) {
+        bool wasOpen = false;
+        for (int j = 0; j < openBeforeCount && !wasOpen; j++)
+            wasOpen = now[i].dev == openBeforeLook[j].dev && now[i].ino == openBeforeLook[j].ino;
+        if (!wasOpen && (S_ISCHR(now[i].mode) ||
+                         (haveNamed && now[i].dev == namedFile.st_dev && now[i].ino == namedFile.st_ino)))
+            padFiles[padCount++] = now[i];
+    }
+    padFilesKnown = true;
 }
 
 // An unplugged pad's device is deleted from /dev while its file stays open; a plain file or folder
 // named as a pad (SDL_JOYSTICK_DEVICE) is no pad at all, and its bytes would read as a pad's moves.
 bool platformPadsPresent()
 {
-    if (!padFilesKnown) padFiles = openFiles() & ~openBeforeLook;
-    padFilesKnown = true;
-    for (int fd = 0; fd < 1024; fd++) {
-        if (!padFiles[fd]) continue;
+    if (!padFilesKnown) notePadFiles();
+    for (int i = 0; i < padCount; i++) {
+        const OpenFile& pad = padFiles[i];
         struct stat file;
         char link[32], target[4096];
-        snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+        snprintf(link, sizeof link, "/proc/self/fd/%d", pad.fd);
         const ssize_t n = readlink(link, target, sizeof target - 1);
         target[n > 0 ? n : 0] = '\0';
-        if (fstat(fd, &file) != 0 || S_ISREG(file.st_mode) || S_ISDIR(file.st_mode) ||
-            (n > 10 && strcmp(target + n - 10, " (deleted)") == 0))
+        if (fstat(pad.fd, &file) != 0 || file.st_dev != pad.dev || file.st_ino != pad.ino || S_ISREG(file.st_mode) ||
+            S_ISDIR(file.st_mode) || (n > 10 && strcmp(target + n - 10, " (deleted)") == 0))
             return false;
     }
     return true;

@@ -1,12 +1,13 @@
 # test_pad.py -- a gamepad plays the real game on each SDL runtime, presented as the kernel's joystick device
-# (harness/pad.py): the stick turns and thrusts, a button fires, the keyboard plays beside it; a pad plugged
-# in late plays, an unplugged one lets go of its keys; a plain file named as a pad changes nothing.
+# (harness/pad.py): the stick turns and thrusts, a button fires, the keyboard plays beside it and keeps a
+# key the pad let go of; a pad plugged in late plays, an unplugged one lets go of its keys; a plain file
+# named as a pad, a joystick without buttons and a stick that rests off centre take nothing from the keyboard.
 import time
 
 import pytest
 
 from pad import AXIS, BUTTON, Pad, event
-from session import Session, config, pad_keys, plays, sights, wait_for
+from session import Session, config, pad_keys, plays, sights, turning, wait_for
 
 
 @pytest.fixture
@@ -25,7 +26,10 @@ def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
     with Session(env=pad.env) as s:
         s.shows_starfield()
         s.mouse(300, 200)
-        pad.plug().send(AXIS, 1, -32767)  # up; the game has looked for pads once already: the next look finds it
+        pad.plug()  # the game has looked for pads once already: the next look finds it, its stick at rest
+        wait_for(lambda: pad.open_in(s.game.pid), 30, "the game did not find a late pad")
+        time.sleep(0.5)  # the SDL2-based runtime opens it once to ask about it, and then for the game
+        pad.send(AXIS, 1, -32767)  # up
         light = lambda shot, top, bottom: sum(1 for y in range(top, bottom) for x in range(448, 576)
                                               if min(shot[3 * (1024 * y + x):3 * (1024 * y + x) + 3]) > 110)
         # Within some 2 s, long before a rock comes near, the ship flies up off the centre: no turn does that.
@@ -46,8 +50,49 @@ def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
         assert s.finish() == (0, "", "")
 
 
+def test_the_keyboard_keeps_a_key_it_holds_beside_the_pad_when_the_pad_lets_go(pad):
+    pad.plug()
+    with Session(env=pad.env) as s:
+        s.shows_starfield()
+        s.mouse(300, 200)
+        pad.send(AXIS, 0, -32767)  # Left on the stick, then on the keyboard too
+        wait_for(lambda: turning(s), 30, "the pad's stick did not turn the ship")
+        s.key("down", "Left")
+        time.sleep(0.3)
+        pad.send(AXIS, 0, 0)
+        assert turning(s), "the keyboard's Left was lost when the pad let go of it"
+        s.key("up", "Left")
+        wait_for(lambda: not turning(s), 30, "the ship turned on with no key held")
+        s.escape()
+        assert s.finish() == (0, "", "")
+
+
 def test_a_plain_file_named_as_a_pad_changes_nothing_and_prints_nothing(pad):
     with open(pad.path, "wb") as f:  # read as a pad, it would hold Space, and the keyboard could never fire
         f.write(event(BUTTON, 0, 1))
     with Session(env=pad.env) as s:
+        s.shows_starfield()  # any bullet that such a pad fired on the first frame gone, the keyboard's must show
+        s.mouse(300, 200)
+        wait_for(lambda: sights(s.screenshot())[0] == 0, 30, "a bullet stayed")
         assert plays(s)[1] == (0, "", "")
+
+
+@pytest.mark.parametrize("buttons", [False, True], ids=["a joystick without buttons", "a stick resting off centre"])
+def test_a_device_that_is_no_players_pad_takes_nothing_from_the_keyboard(buttons):
+    with Pad(config.env.get("LD_PRELOAD", ""), buttons=buttons) as pad:
+        pad.plug()
+        if buttons:
+            pad.send(AXIS, 0, -32767)  # pedals that rest at full travel: Left from the start
+        with Session(env=pad.env) as s:
+            s.shows_starfield()
+            s.mouse(300, 200)  # the cursor away from the centre
+            wait_for(lambda: sights(s.screenshot())[1][0] > 40, 30, "the cursor did not follow the mouse")
+            pad.send(AXIS, 0, -32767)  # a laptop's tilt sensor, tilted once the game has looked
+            assert not turning(s) and not turning(s), "it turned the ship"
+            if buttons:  # once the stick has been seen at rest, it plays
+                pad.send(AXIS, 0, 0)
+                time.sleep(0.3)
+                pad.send(AXIS, 0, -32767)
+                wait_for(lambda: turning(s), 30, "the stick, seen at rest, did not turn the ship")
+                pad.send(AXIS, 0, 0)
+            assert plays(s)[1] == (0, "", "")

@@ -142,11 +142,19 @@ def pad_keys(pad):  # plays()'s keys on a pad (harness/pad.py): Space on its fir
     return lambda how, key: pad.send(*(BUTTON, 0, int(how == "down")) if key == "space" else (AXIS, 0, -32767 * (how == "down")))
 
 
+def centre(shot):  # the ship's square where it starts, at the centre (with no keys, the first rock reaches it on frame 271)
+    return [shot[3 * (y * 1024 + x) + c] for y in range(352, 416) for x in range(480, 544) for c in range(3)]
+
+
+def turning(s):  # whether the ship at the centre turns: its square changes within 0.4 s (a still ship draws the same bits)
+    before = centre(s.screenshot())
+    time.sleep(0.4)
+    return sum(abs(a - b) for a, b in zip(before, centre(s.screenshot()))) / len(before) > 1
+
+
 def plays(s, key=None):
-    # Space fires a bullet; Left turns the ship where it starts, at the centre (early: with no keys, the
-    # first rock reaches it on frame 271); the cursor follows the mouse; Escape quits. How it ended.
-    # KEY(how, key) holds Space and Left: the keyboard's (s.key) unless given.
-    centre = lambda shot: [shot[3 * (y * 1024 + x) + c] for y in range(352, 416) for x in range(480, 544) for c in range(3)]
+    # Space fires a bullet; Left turns the ship where it starts, at the centre; the cursor follows the
+    # mouse; Escape quits. How it ended. KEY(how, key) holds Space and Left: the keyboard's (s.key) unless given.
     press = key or s.key
     def held(key, measure, enough, seconds=60):  # KEY held until measure() is enough, up to a limit: the last measure
         press("down", key)
