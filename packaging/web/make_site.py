@@ -29,6 +29,15 @@ def write(name, content):
 
 
 page = text("index.html")
+# The game's three files as this build made them, which the page checks what it downloads against:
+# [packed size, unpacked size, SHA-256 packed, SHA-256 unpacked].
+made = {}
+for name in ("driftrock.js.gz", "driftrock.wasm.gz", "driftrock.data.gz"):
+    with open(os.path.join(site, name), "rb") as f:
+        packed = f.read()
+    plain = gzip.decompress(packed)
+    made[name] = [len(packed), len(plain), hashlib.sha256(packed).hexdigest(), hashlib.sha256(plain).hexdigest()]
+page = page.replace("@GAME_FILES@", json.dumps(made, separators=(",", ":")))
 inline = re.search(r"<script>(.*?)</script>", page, re.S).group(1)
 digest = base64.b64encode(hashlib.sha256(inline.encode()).digest()).decode()
 page = page.replace("@INLINE_SCRIPT@", "'sha256-%s'" % digest).replace("@SITE_URL@", url)

@@ -29,12 +29,18 @@ async function asBuilt(name, hashes) {
     if (hashes.includes(hex(await crypto.subtle.digest("SHA-256", bytes))))
       return new Response(bytes, { headers: { "Content-Type": response.headers.get("Content-Type") || "" } });
   }
-  throw new Error(`${name} is not as built`);
+  throw Object.assign(new Error(`${name} is not as built`), { altered: true });
 }
 
-// Every file kept only when it is whole and exactly as built: a failed, cut-off or damaged answer
-// fails the install, nothing of it is kept, and the build kept before (if any, under its own name)
-// stays and plays.
+// This folder's caches, every one (the build's, and what the page handed over).
+async function forget() {
+  for (const name of await caches.keys()) if (name.startsWith(OURS)) await caches.delete(name);
+}
+
+// Every file kept only when it is whole and exactly as built: a failed or cut-off answer fails the
+// install, nothing of it is kept, and the build kept before (if any, under its own name) stays and plays.
+// A file that the host changes on the way (an injected tag, say) can never be kept: then nothing of the
+// folder is kept at all, and the next visit plays the new build from the network, not the old for ever.
 self.addEventListener("install", (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
@@ -42,6 +48,11 @@ self.addEventListener("install", (event) => {
       for (const [name, ...hashes] of FILES) await cache.put(name, await asBuilt(name, hashes));
     } catch (e) {
       await caches.delete(CACHE);
+      if (e.altered) {
+        console.warn("Driftrock is not kept for offline play: the host changes its files.", e.message);
+        await forget();
+        await self.registration.unregister();
+      }
       throw e;
     }
     // The page that found this build has already read its files: the next visit plays this one.
@@ -58,6 +69,26 @@ self.addEventListener("activate", (event) => {
   })());
 });
 
+// Whether the folder still holds Driftrock, asked of the network on each visit: where its worker is gone
+// (404, 410) or its page is another's (the folder reused, for another project or a site that replaced
+// the game), nothing stays kept, and the next visit gets what the host now serves (the page asked
+// afresh, so that the browser's own cache holds it too). Offline, or a server that fails for a moment,
+// changes nothing.
+async function stillHere() {
+  let worker, page;
+  try {
+    [worker, page] = await Promise.all([fetch("sw.js", { cache: "no-store" }), fetch(self.registration.scope, { cache: "reload" })]);
+  } catch (e) {
+    return;
+  }
+  const gone = worker.status === 404 || worker.status === 410;
+  const another = page.ok && !/<html[^>]* data-build="[0-9a-f]{16}"/.test(await page.text());
+  if (gone || another) {
+    await forget();
+    await self.registration.unregister();
+  }
+}
+
 // The kept files from the cache, the page for the folder's own address too; anything else, or a file
 // missing from the cache, from the network as if there were no worker (its failures included).
 self.addEventListener("fetch", (event) => {
@@ -65,7 +96,13 @@ self.addEventListener("fetch", (event) => {
   if (event.request.method !== "GET" || url.origin !== scope.origin || !url.pathname.startsWith(scope.pathname)) return;
   const name = url.pathname.slice(scope.pathname.length) || "index.html", asked = url.searchParams.get("b");
   if (!KEPT.has(name)) return;
-  // A page of another build (a tab still loading as this one took over) gets none of this one's files.
-  if (asked && asked !== BUILD) return event.respondWith(new Response("", { status: 409, statusText: "Another build" }));
-  event.respondWith(caches.open(CACHE).then((cache) => cache.match(name)).then((kept) => kept || fetch(event.request)));
+  const visit = event.request.mode === "navigate";
+  if (visit) event.waitUntil(stillHere());
+  // A page of another build (a tab still loading as this one took over) gets none of this one's files;
+  // a visit to an address that carries a build gets the page. Nothing kept (forgotten): the network.
+  // (Matched, never opened: a cache that forget() deleted is not made again.)
+  event.respondWith(caches.match(name, { cacheName: CACHE }).then((kept) => {
+    if (!kept) return fetch(event.request);
+    return asked && asked !== BUILD && !visit ? new Response("", { status: 409, statusText: "Another build" }) : kept;
+  }));
 });

@@ -4,6 +4,7 @@
 import base64
 import contextlib
 import glob
+import gzip
 import http.server
 import json
 import os
@@ -25,27 +26,37 @@ from session import SOURCE, Session, config, ok, plays, wait_for
 
 
 class Site(http.server.SimpleHTTPRequestHandler):
-    # The page's folder as Python's plain static server serves it (as the page's docs tell a player to);
-    # a file named in the server's `broken` answers 404, or ("cut") its connection drops after one byte.
+    # The page's folder as Python's plain static server serves it (as the page's docs tell a player to),
+    # with the server's `headers` added; a file named in the server's `broken` answers 404, or ("cut")
+    # its connection drops after one byte, or ("stall") stays open with nothing more, or ("other") it is
+    # another build's, packed.
     def do_GET(self):
         self.directory = self.server.site  # the folder it serves now (a test may serve another)
         how = self.server.broken.get(urllib.parse.urlsplit(self.path).path.lstrip("/"))
-        if how == "cut":  # HTTP/1.0: the connection closes with the answer
+        if how in ("cut", "stall", "other"):  # HTTP/1.0: the connection closes with the answer
+            body = gzip.compress(b"another build") if how == "other" else b"x"
             self.send_response(200)
-            self.send_header("Content-Length", "100000")
-            return self.end_headers() or self.wfile.write(b"x")
+            self.send_header("Content-Length", str(len(body)) if how == "other" else "100000")
+            self.end_headers()
+            self.wfile.write(body)
+            return how == "stall" and time.sleep(30)
         return self.send_error(404) if how else super().do_GET()
+
+    def end_headers(self):
+        for name, value in self.server.headers.items():
+            self.send_header(name, value)
+        super().end_headers()
 
 
 class Nginx:
     # The page's folder served by Debian's nginx at /driftrock/, configured by docs/web.md's sample; as
-    # some hosts do, `host` may send the page's own name on to its folder ("redirect"), send the packed
-    # files with Content-Encoding: gzip ("encode"), which the browser then unpacks, and let a portal on
-    # this machine show it in a frame ("portal"). Started as the test's own user on a free port, all it
-    # writes in a folder of the test's. `sent`: the bytes of the answers' bodies.
+    # some hosts do, `host` may send the page's own name on to its folder ("redirect"), and send the
+    # packed files with Content-Encoding: gzip ("encode"), which the browser then unpacks. Its server
+    # block has a header of the site's own (X-Site-Policy), which the folder's answers keep. Started as
+    # the test's own user on a free port, all it writes in a folder of the test's. `sent`: the bytes of
+    # the answers' bodies.
     HOSTS = {"redirect": ("location /driftrock/ {", 'location /driftrock/ { if ($request_uri ~ "^(.*/)index\\.html") { return 301 $1; }'),
-             "encode": ("location /driftrock/ {", "location /driftrock/ { add_header Content-Encoding $packed;"),  # on .gz
-             "portal": ("frame-ancestors 'self'", "frame-ancestors 'self' http://127.0.0.1:* http://localhost:*")}
+             "encode": ("location ~ \\.gz$ {", "location ~ \\.gz$ { add_header Content-Encoding gzip;")}
 
     def __init__(self, browser, host):
         self.dir = tempfile.mkdtemp(dir=browser.tmp)
@@ -79,7 +90,7 @@ class Browser(Session):
         self.page, self.window, self.data, self.switches = page, "page", os.path.join(SOURCE, "data"), list(switches)
         self.site = shutil.copytree(config.data, self.tmp + "/site")
         self.server = self.python = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
-        self.server.broken, self.server.site = broken or {}, self.site
+        self.server.broken, self.server.site, self.server.headers = broken or {}, self.site, {}
         self.server.url, self.nginx = "http://127.0.0.1:%d/" % self.server.server_port, nginx
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
@@ -213,12 +224,13 @@ def test_page_plays_the_game_shows_its_end_and_plays_again():
         # keeps it from the picture); the keyboard is then the game's, and one Escape ends it.
         s.call("click", selector="#fullscreen")
         wait_for(lambda: s.js("!!document.fullscreenElement"), 30, "no full screen")
-        s.js("""document.addEventListener('fullscreenchange', () => { const e = new KeyboardEvent('keydown', {key: 'Escape',
+        s.js("""document.addEventListener('fullscreenchange', () => { window.leftAt = performance.now();
+            const e = new KeyboardEvent('keydown', {key: 'Escape',
             code: 'Escape', bubbles: true, cancelable: true}); Object.defineProperty(e, 'keyCode', {get: () => 27});
             canvas.addEventListener('keydown', () => (window.escaped = true), {once: true}); canvas.dispatchEvent(e); },
             {once: true}); document.exitFullscreen()""")
         # The full-screen element is gone a moment before the page hears that full screen has ended.
-        wait_for(lambda: s.js("!document.fullscreenElement && leftFullScreen > 0 && performance.now() - leftFullScreen > 600"), 30, "still full")
+        wait_for(lambda: s.js("!document.fullscreenElement && window.leftAt > 0 && performance.now() - leftAt > 600"), 30, "still full")
         assert not s.js("window.escaped") and s.js("message.hidden"), "the browser's Escape reached the game"
         focus = s.js("[document.activeElement.id || document.activeElement.tagName, document.hasFocus()]")
         assert focus == ["canvas", True], "the game lost the keyboard: %s" % focus
@@ -307,9 +319,10 @@ def test_phone_pages_fit_their_buttons_and_hint_and_a_tap_within_a_frame_fires()
 
 
 def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sentence_not_a_stall():
-    with Browser(broken={"driftrock.data.gz": 404, "driftrock.wasm.gz": "cut"}) as s:
+    with Browser(broken={"driftrock.data.gz": 404, "driftrock.wasm.gz": "cut", "driftrock.js.gz": "stall"}) as s:
         said = s.message()
         assert "pictures (driftrock.data.gz)" in said and "404" in said and "(driftrock.wasm.gz)" in said, said
+        assert "script (driftrock.js.gz): the download stalled" in said, said
         assert "ASSERTIONS" not in said and "RuntimeError" not in said and s.js("!retry.hidden")
         s.server.broken.clear()
         s.call("click", selector="#retry")
@@ -324,7 +337,17 @@ def test_failed_downloads_a_lost_picture_a_file_page_and_no_webgl_each_get_a_sen
         s.server.broken = {"download.js": 404}  # one of the page's own scripts missing: the page says so itself
         s.call("goto")
         assert "(download.js)" in s.message() and s.js("!again.hidden"), s.message()
+        # A file of another build (no worker to refuse it): never played, but named as a new version.
+        s.server.broken = {"driftrock.data.gz": "other"}
+        s.call("goto")
+        assert "new version" in s.message() and s.frames() == 0, s.message()
+        # A host whose policy forbids the game's blob script, or its WebAssembly: what it has to allow.
         s.server.broken = {}
+        for policy in ("script-src 'self' 'wasm-unsafe-eval'", "script-src 'self' blob:"):
+            s.server.headers = {"Content-Security-Policy": policy}
+            s.call("goto")
+            assert "has to allow scripts from blob: and 'wasm-unsafe-eval'" in s.message() and s.frames() == 0, (policy, s.message())
+        s.server.headers = {}
         s.call("goto", scripts=False)  # JavaScript off: a sentence over "Loading"
         assert "has turned off" in s.js("document.body.innerText"), s.js("document.body.innerText")
         # Browsers that offer less: tests/browser/starts.txt.
@@ -344,6 +367,9 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
     # Python's plain server; nginx sending the page's own name on to its folder and the packed files encoded.
     with Browser(nginx=nginx) as s, tempfile.TemporaryDirectory(prefix="driftrock-site-") as tmp:
         s.plays()
+        if nginx:  # the site's own header reaches the page and its scripts, the worker's among them
+            kept = "Promise.all(['./', 'sw.js', 'page.js'].map(f => fetch(f).then(r => r.headers.get('x-site-policy'))))"
+            assert s.js(kept) == ["kept"] * 3, s.js(kept)
         # Installable: the browser finds nothing missing (but the test profile's own incognito), and every
         # icon the manifest names is its size.
         errors = s.call("cdp", method="Page.getInstallabilityErrors")["installabilityErrors"]
@@ -359,17 +385,20 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         s.plays()
         # After one visit the worker holds every file, and a reload plays with the network off.
         wait_for(lambda: s.js("caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys()))))"
-                              ".then(all => all.map(keys => keys.length))") == [12], 60, "the files are not kept")
-        if nginx:  # a repeat visit (nginx counts what it sends): the worker answers, no file comes twice (its own but)
+                              ".then(all => all.map(keys => keys.length))") == [12], 60, "the files are not kept: %s" % s.js("caches.keys()"))
+        if nginx:  # a repeat visit (nginx counts what it sends): the worker answers, no file comes twice (but the
+            # worker and the page, asked whether the folder still holds the game)
             sent = s.server.sent
             s.call("cdp", method="Network.clearBrowserCache")  # what the browser's own cache holds comes again
             s.call("visit")
             s.plays()
-            assert s.server.sent - sent < 10000, "files sent again on a repeat visit: %d bytes" % (s.server.sent - sent)
+            assert s.server.sent - sent < 20000, "files sent again on a repeat visit: %d bytes" % (s.server.sent - sent)
         s.call("offline", on=True)
         s.call("visit")
         s.plays()
         s.call("offline", on=False)
+        s.call("visit", at="?b=0123456789abcdef")  # an address that carries another build is still the page
+        s.plays()
         # A second build at the same address: the visit that finds it plays the first, and the next the
         # second, whose cache is then the only one.
         first = s.js("caches.keys()")
@@ -384,8 +413,11 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         # A page of the first build still loading as the second took over gets none of the second's files
         # (neither a script as its index.html names it nor a download), and says so.
         assert s.js("fetch(document.querySelector('script[src^=\"page.js\"]').src).then(r => r.status)") == 409, "a mix"
-        s.js("Object.keys(got).forEach((k) => delete got[k]) || load()")
+        s.js("(d => Object.keys(d.got).forEach((k) => delete d.got[k]) || d.load())(Driftrock.download)")
         assert "arrived while this page loaded: play again" in s.message() and s.js("!again.hidden"), s.message()
+        s.js("message.hidden = true; document.body.append(Object.assign(document.createElement('script'), {src: document."
+             "querySelector('script[src^=\"page.js\"]').src})); document.body.lastChild.setAttribute('data-page', '')")
+        assert "arrived while this page loaded: play again" in s.message(), s.message()  # one of its own scripts refused
         s.call("visit")
         assert s.js(build) == "2"
         # Published with its address given, the link preview has it (the app's addresses stay relative,
@@ -439,6 +471,37 @@ def test_two_copies_on_one_site_and_a_failed_update_each_keep_their_offline_play
             s.plays()
 
 
+def test_a_folder_reused_or_a_host_that_changes_a_file_never_keeps_an_old_game():
+    with Browser() as s, tempfile.TemporaryDirectory(prefix="driftrock-other-") as other:
+        controlled = "navigator.serviceWorker.getRegistration().then(r => !!(r && r.active))"
+        def kept_then(published):  # the game played and kept; then the folder holds what `published` puts there:
+            # the visit after, the kept page once more, forgets it
+            s.call("visit")
+            s.plays()
+            wait_for(lambda: s.js(controlled), 60, "no worker")
+            published()
+            s.call("visit")
+            wait_for(lambda: s.js("caches.keys()") == [], 60, "the old game stayed kept")
+            s.call("visit")
+        # Another project served on the same port (no worker file, a page of its own): the second visit shows it.
+        with open(other + "/index.html", "w") as page:
+            page.write("<!doctype html><title>Another project</title><p>Another project")
+        kept_then(lambda: setattr(s.server, "site", other))
+        assert s.js("document.title") == "Another project" and s.js("caches.keys()") == []
+        # A host that adds a tag to the page of a new build: its worker cannot keep it, and the new build plays.
+        s.server.site = s.site
+        s.call("cdp", method="Network.clearBrowserCache")  # the other project's page, which Python's server lets it keep
+        def altered():
+            with open(s.site + "/page.css", "a") as css:
+                css.write("body { --build: 2; }\n")
+            make_site(s.site)
+            with open(s.site + "/index.html", "a") as page:
+                page.write("<script src='analytics.js'></script>\n")
+        kept_then(altered)
+        s.plays()
+        assert s.js("getComputedStyle(document.body).getPropertyValue('--build').trim()") == "2"
+
+
 def test_webkit_plays_though_its_workers_have_no_webgl():
     with WebKit() as s:
         s.plays(30)
@@ -448,7 +511,7 @@ def test_webkit_plays_though_its_workers_have_no_webgl():
 def test_a_portals_frame_of_another_origin_plays_as_it_allows_and_keeps_nothing():
     # The uploaded folder served by nginx, shown in a frame by a portal's long page on Python's server
     # (another port; then another site too), whose search box may take the keyboard. Scrolls come at once.
-    with Browser(nginx=("portal",), switches=["--disable-smooth-scrolling"]) as s:
+    with Browser(nginx=(), switches=["--disable-smooth-scrolling"]) as s:
         def portal(host, attributes, src=None, **device):  # the frame's attributes, and the page it shows (nginx's)
             with open(s.site + "/portal.html", "w") as page:
                 page.write('<link rel="icon" href="data:,"><body style="margin: 0; height: 3000px"><iframe src="%s" %s style="border: 0;'
