@@ -17,8 +17,18 @@ def pad():
 
 
 def test_a_pad_at_start_turns_and_fires_and_the_keyboard_plays_beside_it(pad):
-    pad.plug()  # and silent until plays() pushes its stick
+    pad.plug()
     with Session(env=pad.env) as s:
+        s.shows_starfield()
+        s.mouse(300, 200)
+        pad.send(AXIS, 0, -32767)  # Left on the stick, then on the keyboard too: the keyboard's stays as the pad lets go
+        wait_for(lambda: turning(s), 30, "the pad's stick did not turn the ship")
+        s.key("down", "Left")
+        time.sleep(0.3)
+        pad.send(AXIS, 0, 0)
+        assert turning(s), "the keyboard's Left was lost when the pad let go of it"
+        s.key("up", "Left")
+        wait_for(lambda: not turning(s), 30, "the ship turned on with no key held")
         assert plays(s, pad_keys(pad))[1] == (0, "", "")  # the keyboard's Escape ends it
 
 
@@ -50,46 +60,24 @@ def test_a_late_pad_thrusts_and_an_unplugged_one_lets_go_of_its_keys(pad):
         assert s.finish() == (0, "", "")
 
 
-def test_the_keyboard_keeps_a_key_it_holds_beside_the_pad_when_the_pad_lets_go(pad):
-    pad.plug()
-    with Session(env=pad.env) as s:
-        s.shows_starfield()
-        s.mouse(300, 200)
-        pad.send(AXIS, 0, -32767)  # Left on the stick, then on the keyboard too
-        wait_for(lambda: turning(s), 30, "the pad's stick did not turn the ship")
-        s.key("down", "Left")
-        time.sleep(0.3)
-        pad.send(AXIS, 0, 0)
-        assert turning(s), "the keyboard's Left was lost when the pad let go of it"
-        s.key("up", "Left")
-        wait_for(lambda: not turning(s), 30, "the ship turned on with no key held")
-        s.escape()
-        assert s.finish() == (0, "", "")
-
-
-def test_a_plain_file_named_as_a_pad_changes_nothing_and_prints_nothing(pad):
-    with open(pad.path, "wb") as f:  # read as a pad, it would hold Space, and the keyboard could never fire
-        f.write(event(BUTTON, 0, 1))
-    with Session(env=pad.env) as s:
-        s.shows_starfield()  # any bullet that such a pad fired on the first frame gone, the keyboard's must show
-        s.mouse(300, 200)
-        wait_for(lambda: sights(s.screenshot())[0] == 0, 30, "a bullet stayed")
-        assert plays(s)[1] == (0, "", "")
-
-
-@pytest.mark.parametrize("buttons", [False, True], ids=["a joystick without buttons", "a stick resting off centre"])
-def test_a_device_that_is_no_players_pad_takes_nothing_from_the_keyboard(buttons):
-    with Pad(config.env.get("LD_PRELOAD", ""), buttons=buttons) as pad:
-        pad.plug()
-        if buttons:
+@pytest.mark.parametrize("device", ["plain file", "no buttons", "off centre"],
+                         ids=["a plain file named as a pad", "a joystick without buttons", "a stick resting off centre"])
+def test_what_is_no_players_pad_takes_nothing_from_the_keyboard_and_prints_nothing(device):
+    with Pad(config.env.get("LD_PRELOAD", ""), buttons=device != "no buttons") as pad:
+        if device == "plain file":  # read as a pad, it would hold Space, and the keyboard could never fire
+            open(pad.path, "wb").write(event(BUTTON, 0, 1))
+        else:
+            pad.plug()
+        if device == "off centre":
             pad.send(AXIS, 0, -32767)  # pedals that rest at full travel: Left from the start
         with Session(env=pad.env) as s:
             s.shows_starfield()
-            s.mouse(300, 200)  # the cursor away from the centre
-            wait_for(lambda: sights(s.screenshot())[1][0] > 40, 30, "the cursor did not follow the mouse")
-            pad.send(AXIS, 0, -32767)  # a laptop's tilt sensor, tilted once the game has looked
+            s.mouse(300, 200)  # the cursor away from the centre; any bullet a phantom pad fired at the start gone
+            wait_for(lambda: sights(shot := s.screenshot())[1][0] > 40 and sights(shot)[0] == 0, 30, "a bullet or no cursor")
+            if device != "plain file":
+                pad.send(AXIS, 0, -32767)  # a laptop's tilt sensor, tilted once the game has looked
             assert not turning(s) and not turning(s), "it turned the ship"
-            if buttons:  # once the stick has been seen at rest, it plays
+            if device == "off centre":  # once the stick has been seen at rest, it plays
                 pad.send(AXIS, 0, 0)
                 time.sleep(0.3)
                 pad.send(AXIS, 0, -32767)
