@@ -39,7 +39,7 @@ packages() {
             fuzz) list="$list clang libclang-rt-dev" ;;
             arm64) list="$list g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64" ;;
             windows) list="$list $WINDOWS_PACKAGES wine64" ;;
-            web) list="$list $WEB_PACKAGES chromium webkit2gtk-driver nginx" ;;
+            web) list="$list $WEB_PACKAGES chromium firefox-esr webkit2gtk-driver nginx" ;;
         esac
     done
     echo $list | tr ' ' '\n' | sort -u | tr '\n' ' '

@@ -1,6 +1,7 @@
 # test_browser.py -- the web page in Debian's chromium, headless, served by a private web server: it plays,
 # ends and plays again; its keyboard, touch buttons and gamepad; phones; every failure gets a sentence;
-# it installs, plays offline and takes a new build; and Safari's engine plays it.
+# it installs, plays offline and takes a new build. (Gecko: tests/browser/gecko.mjs; WebKit: the
+# bench_web_frames_webkit smoke, which fails where the page never plays.)
 import base64
 import contextlib
 import glob
@@ -155,31 +156,6 @@ class Browser(Session):
 
     def finish(self, timeout=10):
         return (0 if self.message() == "The game has ended." else 1), "", "\n".join(self.call("errors"))
-
-
-class WebKit(Browser):
-    # The page in Safari's engine, whose workers have no WebGL: WebKitGTK's MiniBrowser on the private
-    # display (Mesa), driven by Debian's WebKitWebDriver over the W3C WebDriver protocol. It answers
-    # "eval" as the chromium driver does.
-
-    def setup(self):
-        Session.setup(self)  # the display
-        with socket.create_server(("127.0.0.1", 0)) as probe:  # a free port for the driver
-            port = probe.getsockname()[1]
-        self.start(["WebKitWebDriver", "--port=%d" % port], env=self.env, stderr=subprocess.DEVNULL, start_new_session=True)
-        self.base, binary = "http://127.0.0.1:%d/session" % port, glob.glob("/usr/lib/*/webkit2gtk-*/MiniBrowser")[0]
-        wait_for(lambda: not socket.socket().connect_ex(("127.0.0.1", port)), 30, "no WebKitWebDriver")
-        self.id = self.webdriver("POST", "", {"capabilities": {"alwaysMatch": {"webkitgtk:browserOptions": {
-            "binary": binary, "args": ["--automation"]}}}})["sessionId"]
-        self.webdriver("POST", "/%s/url" % self.id, {"url": self.server.url})
-
-    def webdriver(self, method, path, body):
-        with urllib.request.urlopen(urllib.request.Request(self.base + path, json.dumps(body).encode(), method=method,
-                                                           headers={"Content-Type": "application/json"}), timeout=120) as answer:
-            return json.load(answer)["value"]
-
-    def call(self, op, js="", top=False):  # "eval" (the page's policy allows no eval: the expression is the script itself)
-        return self.webdriver("POST", "/%s/execute/async" % self.id, {"script": "Promise.resolve((%s)).then(arguments[0])" % js, "args": []})
 
 
 PAD = """window.pad = {id: 'pad', index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0],
@@ -491,12 +467,6 @@ def test_a_folder_reused_or_a_host_that_changes_a_file_never_keeps_an_old_game()
         kept_then(altered)
         s.plays()
         assert s.js("getComputedStyle(document.body).getPropertyValue('--build').trim()") == "2"
-
-
-def test_webkit_plays_though_its_workers_have_no_webgl():
-    with WebKit() as s:
-        s.plays(30)
-        assert s.js("message.hidden")
 
 
 def test_a_portals_frame_of_another_origin_plays_as_it_allows_and_keeps_nothing():
