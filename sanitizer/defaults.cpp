@@ -1,5 +1,5 @@
-// sanitizer_defaults.cpp -- built into every program of a sanitizer build: the leaks that are not ours
-// to mend, each with its reason. Everything else LeakSanitizer finds fails the run.
+// defaults.cpp -- the sanitizer build's own settings, built into every program of that build: the leaks
+// that are not ours to mend, each with its reason. Everything else LeakSanitizer finds fails the run.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <sanitizer/lsan_interface.h>
