@@ -96,9 +96,10 @@
   }, true);
   // A click gives the game the keyboard back (after the page lost it to another element or window).
   canvas.addEventListener("mousedown", () => canvas.focus());
-  // The picture shows that it has the keyboard where the keyboard brought it there (Tab), not where the
-  // page gave it by itself or a pointer did: a ring round a picture every player sees would be noise.
-  window.addEventListener("keydown", (e) => e.key === "Tab" && document.body.classList.add("tabbing"), true);
+  // Tab moves the keyboard between the page's controls: the browser's SDL, which would cancel it, never
+  // hears it. The picture shows that it has the keyboard where Tab brought it there, not where the page
+  // gave it by itself or a pointer did: a ring round a picture every player sees would be noise.
+  window.addEventListener("keydown", (e) => e.key === "Tab" && (document.body.classList.add("tabbing"), e.stopPropagation()), true);
   window.addEventListener("pointerdown", () => document.body.classList.remove("tabbing"), true);
 
   // (Installed as an app, the game opens full screen already: no button then.)

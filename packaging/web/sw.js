@@ -14,12 +14,13 @@ const KEPT = new Set(FILES.map(([name]) => name));
 const hex = (bytes) => [...new Uint8Array(bytes)].map((b) => b.toString(16).padStart(2, "0")).join("");
 
 // A file exactly as built: as the page handed it over, having just downloaded it; else from the
-// browser's own cache; else, or where those copies are of another build, from the server. A server that
+// browser's own cache, first by the address the page asked it by (its build's), which the browser may
+// hold already; else, or where those copies are of another build, from the server. A server that
 // unpacked a packed file on the way (Content-Encoding) hands over its unpacked bytes, which the page
 // reads alike. It is kept as a plain answer of its own: never a redirect, which a browser refuses to
 // show as a page, and with no Content-Encoding for bytes already unpacked.
 async function asBuilt(name, hashes) {
-  const copies = [() => caches.match(name, { cacheName: HANDED }), () => fetch(name),
+  const copies = [() => caches.match(name, { cacheName: HANDED }), () => fetch(`${name}?b=${BUILD}`), () => fetch(name),
                   () => fetch(name, { cache: "reload" })];
   for (const copy of copies) {
     const response = await copy();
