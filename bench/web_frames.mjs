@@ -7,6 +7,7 @@
 // through WebKitWebDriver) at the machine's own pace, on an X display (harness/xvfb.py; Mesa's llvmpipe).
 // Usage: node bench/web_frames.mjs SITE_DIR [RUNS] [SECONDS] [chromium|firefox|webkit]
 //   (default 3 runs of 5 s in chromium). One line a run, then the medians.
+import { launch as launchFirefox } from "../harness/firefox.mjs";
 import { spawn } from "node:child_process";
 import fs from "node:fs";
 import { createRequire } from "node:module";
@@ -77,10 +78,7 @@ async function chromium() {
 }
 
 async function firefox() {
-  const puppeteer = createRequire(new URL("../tests/browser/", import.meta.url))("puppeteer-core");
-  // Software WebGL on the X display: Firefox turns off WebGL on a renderer it does not trust.
-  const browser = await puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr", headless: false,
-                                            extraPrefsFirefox: { "webgl.force-enabled": true } });
+  const browser = await launchFirefox();
   return {
     slowing: [1],
     async open() {

@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 script=$here/tools/debian_chroot.sh
 inside=$here/tools/debian_chroot_inside.sh
 [ "$(id -u)" -eq 0 ] || { echo "skipped: the Debian 13 system's script needs root"; exit 77; }
-tmp=$(mktemp -d)
+tmp=$(mktemp -d) mnt=$(readlink /proc/self/ns/mnt)
 trap 'rm -rf --one-file-system "$tmp"' EXIT
 fail() { echo "FAIL: $*"; cat "$tmp/out"; exit 1; }
 
@@ -19,15 +19,14 @@ fail() { echo "FAIL: $*"; cat "$tmp/out"; exit 1; }
 unshare --mount --propagation private true 2>/dev/null || { echo "skipped: no mount namespace of our own here"; exit 77; }
 for how in "--mount --propagation private" "--pid --fork"; do
     # shellcheck disable=SC2086 # the options, split
-    unshare $how "$inside" "$(readlink /proc/self/ns/mnt)" "$tmp/none" "$here" plain >"$tmp/out" 2>&1 && fail "the inner half ran (unshare $how)"
+    unshare $how "$inside" "$mnt" "$tmp/none" "$here" plain >"$tmp/out" 2>&1 && fail "the inner half ran (unshare $how)"
     grep -q "runs only in the namespaces" "$tmp/out" || fail "the inner half did not say why it refused (unshare $how)"
 done
 
 # A kept system whose /proc is a link to a folder outside it: nothing is mounted through it.
-mkdir -p "$tmp/system/dev/shm" "$tmp/system/dev/pts" "$tmp/system/tmp" "$tmp/outside"
-ln -s "$tmp/outside" "$tmp/system/proc"
-unshare --mount --propagation private --pid --fork "$inside" "$(readlink /proc/self/ns/mnt)" "$tmp/system" "$here" \
-    plain >"$tmp/out" 2>&1 && fail "the inner half entered a system with a link for /proc"
+mkdir -p "$tmp/system/dev/shm" "$tmp/system/dev/pts" "$tmp/system/tmp" "$tmp/outside" && ln -s "$tmp/outside" "$tmp/system/proc"
+unshare --mount --propagation private --pid --fork "$inside" "$mnt" "$tmp/system" "$here" plain >"$tmp/out" 2>&1 &&
+    fail "the inner half entered a system with a link for /proc"
 grep -q "system/proc is a link" "$tmp/out" || fail "the inner half did not refuse the link"
 
 # A scratch folder bind-mounted in the unfinished system, as a killed mmdebstrap leaves /dev/shm; the
@@ -45,6 +44,5 @@ unshare --mount --propagation private sh -c '
 [ "$(cat "$tmp/scratch/file")" = kept ] || fail "the scratch folder's file was deleted through the mount"
 grep -q "^Waiting for another run of debian_chroot.sh, which holds $tmp/cache/lock" "$tmp/out" ||
     fail "the second run did not say what it waits for"
-sed -n '/^The other run ends/,$p' "$tmp/out" | grep -q "^Making a minimal Debian" ||
-    fail "the second run went on before the first ended"
+sed -n '/^The other run ends/,$p' "$tmp/out" | grep -q "^Making a minimal Debian" || fail "the second run went on first"
 grep -q "failed while making the system with mmdebstrap" "$tmp/out" || fail "the failed step was not named"

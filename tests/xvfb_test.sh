@@ -9,8 +9,7 @@ trap 'kill -9 "$(cat "$tmp/pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$tmp"
 fail() { echo "FAIL: $*"; exit 1; }
 
 python3 "$xvfb" sh -c 'setsid sleep 300 & echo $! >"$0/pid"; sleep 300' "$tmp" >/dev/null 2>&1 & runner=$!
-for _ in $(seq 100); do [ -s "$tmp/pid" ] && break; sleep 0.1; done
-kill -9 $runner
+for _ in $(seq 100); do [ -s "$tmp/pid" ] && break; sleep 0.1; done; kill -9 $runner
 for _ in $(seq 50); do kill -0 "$(cat "$tmp/pid")" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$(cat "$tmp/pid")" 2>/dev/null && fail "a process the command started outlived xvfb.py"
 

@@ -28,25 +28,29 @@ window.Driftrock = {};
     if (button) $(button).focus();
   }
 
+  // A host whose security policy forbids what the game needs (its script, unpacked into a blob, or
+  // compiling WebAssembly): where the game then cannot start, the page says what the host has to allow.
+  // (A browser may report the refusal and let the game run all the same: then it plays, and says nothing.)
+  let forbidden = false;
+  const POLICY = "The site showing Driftrock forbids what the game needs: its Content-Security-Policy has to " +
+                 "allow scripts from blob: and 'wasm-unsafe-eval' in script-src.";
+  document.addEventListener("securitypolicyviolation", (e) => {
+    forbidden = forbidden || (/^(script-src|default-src)/.test(e.effectiveDirective) && /^(blob|wasm-eval)/.test(e.blockedURI));
+    if (forbidden && window.Module && Module.halted) say(POLICY);  // heard after the game stopped
+  });
+
   // Whatever goes wrong that nothing else answers, while the game starts or plays (the game's script
   // throwing where the browser's graphics refused it, say): a sentence and a fresh start, never a
   // "Loading" that stays or a picture that freezes without a word. A sentence already shown stands.
   function stopped(what) {
     console.error("Driftrock stopped:", what);
     if (window.Module) Module.halted = true;
-    if ($("message").hidden) say("Driftrock stopped with an error it cannot recover from.", "again");
+    if (!$("message").hidden) return;
+    if (forbidden) say(POLICY);
+    else say("Driftrock stopped with an error it cannot recover from.", "again");
   }
   window.addEventListener("error", (e) => e instanceof ErrorEvent && stopped(e.message));
   window.addEventListener("unhandledrejection", (e) => stopped(e.reason));
-
-  // A host whose security policy forbids what the game needs (its script, unpacked into a blob, or
-  // compiling WebAssembly) would leave the page waiting: say what the host has to allow.
-  document.addEventListener("securitypolicyviolation", (e) => {
-    if (!/^(script-src|default-src)/.test(e.effectiveDirective) || !/^(blob|wasm-eval)/.test(e.blockedURI)) return;
-    if (window.Module) Module.halted = true;
-    say("The site showing Driftrock forbids what the game needs: its Content-Security-Policy has to allow " +
-        "scripts from blob: and 'wasm-unsafe-eval' in script-src.");
-  });
 
   Driftrock.page = { $, canvas, say, stopped };
 })();

@@ -66,10 +66,8 @@ def test_what_is_no_players_pad_takes_nothing_from_the_keyboard_and_prints_nothi
     with Pad(config.env.get("LD_PRELOAD", ""), buttons=device != "no buttons") as pad:
         if device == "plain file":  # read as a pad, it would hold Space, and the keyboard could never fire
             open(pad.path, "wb").write(event(BUTTON, 0, 1))
-        else:
-            pad.plug()
-        if device == "off centre":
-            pad.send(AXIS, 0, -32767)  # pedals that rest at full travel: Left from the start
+        else:  # pedals that rest at full travel hold Left from the start
+            pad.plug().send(AXIS, 0, -32767 if device == "off centre" else 0)
         with Session(env=pad.env) as s:
             s.shows_starfield()
             s.mouse(300, 200)  # the cursor away from the centre; any bullet a phantom pad fired at the start gone
