@@ -51,8 +51,9 @@ wipe() {
     rm -rf --one-file-system "$1"
 }
 
+# The trees run as a user, who installs nothing: what their set-up would install (npm) comes here.
 doing="listing the trees' packages"
-packages="ca-certificates iproute2 git $("$here/tools/dev.sh" packages "$@")"
+packages="ca-certificates iproute2 git npm $("$here/tools/dev.sh" packages "$@")"
 doing="checking the kept system $root"
 stamp="$codename $(echo "$mirror $packages" | sha256sum | cut -c1-16)"
 if [ ! -f "$root/.driftrock" ] || [ "$(cat "$root/.driftrock")" != "$stamp" ] ||
