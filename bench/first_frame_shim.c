@@ -1,6 +1,7 @@
-/* first_frame_shim.c -- preloaded into the real game by bench/startup.py, never shipped: notes the
- * monotonic time and the peak resident memory at the first presented frame, and the peak again after
- * DRIFTROCK_BENCH_FRAMES frames, in the file DRIFTROCK_BENCH_OUT. */
+/* first_frame_shim.c -- preloaded into the real game by bench/startup.py and bench/fullscreen.py, never
+ * shipped: notes the monotonic time and the peak resident memory at the first presented frame, the peak
+ * again after DRIFTROCK_BENCH_FRAMES frames, and the first frame presented after each change of video
+ * mode ("full" or "window"), in the file DRIFTROCK_BENCH_OUT. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -32,6 +33,18 @@ static void note(const char* what)
     fclose(out);
 }
 
+/* SDL 1.2's surface begins with its flags, and SDL_FULLSCREEN is their top bit: no SDL headers needed. */
+static const char* switched; /* the mode set since the last frame presented, if any */
+
+unsigned* SDL_SetVideoMode(int width, int height, int bpp, unsigned flags)
+{
+    static unsigned* (*real)(int, int, int, unsigned);
+    if (!real) real = (unsigned* (*)(int, int, int, unsigned))dlsym(RTLD_NEXT, "SDL_SetVideoMode");
+    unsigned* set = real(width, height, bpp, flags);
+    if (set && frames) switched = *set & 0x80000000u ? "full" : "window";
+    return set;
+}
+
 void SDL_GL_SwapBuffers(void)
 {
     static void (*real)(void);
@@ -41,4 +54,5 @@ void SDL_GL_SwapBuffers(void)
     const char* limit = getenv("DRIFTROCK_BENCH_FRAMES");
     if (frames == 1) note("first");
     if (limit && frames == atol(limit)) note("later");
+    if (switched) note(switched), switched = NULL;
 }

@@ -4,15 +4,21 @@
 #include <cmath>
 
 #include "game/Game.h"
+#include "game/Video.h"
 #include "objects/World.h"
 
-void setUpCursor(AnimatedSprite& cursor)
+void loadCursorFrames(AnimatedSprite& cursor)
 {
     static const char* const frames[7] = {"a1/c1.bmp", "a1/c2.bmp", "a1/c3.bmp", "a1/c4.bmp",
                                           "a1/c5.bmp", "a1/c6.bmp", "a1/c7.bmp"};
+    for (int i = 0; i < 7; i++) cursor.loadFrame(frames[i], i);
+}
+
+void setUpCursor(AnimatedSprite& cursor)
+{
     cursor.delay = 10;  // each frame shows for 11 game frames
     cursor.setup(7);
-    for (int i = 0; i < 7; i++) cursor.loadFrame(frames[i], i);
+    loadCursorFrames(cursor);
     cursor.x = 0;
     cursor.y = 0;
     cursor.w = 32;
@@ -23,7 +29,8 @@ void setUpCursor(AnimatedSprite& cursor)
 void aimCursor(Game& game)
 {
     SDL_GetMouseState(&game.mouseX, &game.mouseY);
-    // 1024 x 768 window pixels onto the 1280 x 1024 world; 1.33333 is the factor, not 4/3.
+    pointerOnPicture(game.mouseX, game.mouseY);  // full screen: back onto the picture
+    // 1024 x 768 picture pixels onto the 1280 x 1024 world; 1.33333 is the factor, not 4/3.
     game.cursor.x = game.mouseX * 1.25;
     game.cursor.y = game.mouseY * 1.33333;
 

@@ -1,4 +1,5 @@
-// Video.cpp -- opening the game's window onto the 1280 x 1024 world, and closing it down.
+// Video.cpp -- opening the game's window onto the 1280 x 1024 world, switching it to full screen and
+// back, and closing it down.
 #include "game/Video.h"
 
 #include <GL/gl.h>
@@ -13,6 +14,18 @@
 
 // The only global: kept to test the mode for null; nothing draws through it.
 static SDL_Surface* screen = nullptr;
+
+// Where the 1024 x 768 picture lies on what SDL shows: the whole window, or in full screen the largest
+// 4:3 rectangle centred on the desktop, with black bars on the rest. Video state, like `screen`.
+static struct {
+    bool full = false;
+    int desktopW = 0, desktopH = 0;       // the desktop's mode: SDL says it only before the first one
+    int desktopBits = 0;
+    int width = 1024, height = 768;       // what SDL shows, pixels
+    int x = 0, y = 0, w = 1024, h = 768;  // the picture in it, from the top-left
+} shown;
+
+static const Uint32 WINDOW_FLAGS = SDL_OPENGLBLIT | SDL_DOUBLEBUF;
 
 static void requestAttributes(int colourBits, int depthBits)
 {
@@ -51,6 +64,8 @@ static int fail(const char* format)
     return 1;
 }
 
+static void setUpGl();
+
 int startVideo()
 {
     platformBeforeVideo();
@@ -60,7 +75,12 @@ int startVideo()
         return fail("Unable to set video mode: %s\n");
     }
 
-    const Uint32 flags = SDL_OPENGLBLIT | SDL_DOUBLEBUF;
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    shown.desktopW = desktop ? desktop->current_w : 0;
+    shown.desktopH = desktop ? desktop->current_h : 0;
+    shown.desktopBits = desktop && desktop->vfmt ? desktop->vfmt->BitsPerPixel : 0;
+
+    const Uint32 flags = WINDOW_FLAGS;
     requestAttributes(16, 16);
     screen = SDL_SetVideoMode(1024, 768, 16, flags);
     if (!screen) {
@@ -71,8 +91,16 @@ int startVideo()
     }
     if (!screen) return fail("Unable to set video mode: %s\n");
     SDL_WM_SetCaption("Driftrock", "Driftrock");
+    setUpGl();
+    SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
+    return 0;
+}
 
-    glViewport(0, 0, 1024, 768);
+// The projection and the GL state, on the picture's place: at start-up, and again after each switch,
+// which may bring a new OpenGL context that holds none of it.
+static void setUpGl()
+{
+    glViewport(shown.x, shown.height - shown.y - shown.h, shown.w, shown.h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, 1280, 1024, 0, -1, 1);  // y grows down; the whole world fills the window
@@ -88,9 +116,54 @@ int startVideo()
     // Every quad's corners and texture coordinates come from arrays (drawTexturedQuad).
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}
 
-    SDL_ShowCursor(SDL_DISABLE);  // the game draws its own cursor
-    return 0;
+bool switchScreen()
+{
+    // A texture name of its own tells whether the context survives: a new one knows no names.
+    GLuint probe = 0;
+    glGenTextures(1, &probe);
+    glBindTexture(GL_TEXTURE_2D, probe);
+
+    // Full screen at the desktop's own size and depth, so that the display's mode never changes.
+    SDL_Surface* to = nullptr;
+    const Uint32 full = WINDOW_FLAGS | SDL_FULLSCREEN;
+    if (!shown.full && SDL_VideoModeOK(shown.desktopW, shown.desktopH, shown.desktopBits, full))
+        to = SDL_SetVideoMode(shown.desktopW, shown.desktopH, shown.desktopBits, full);
+    if (!to) to = SDL_SetVideoMode(1024, 768, 16, WINDOW_FLAGS);  // leaving it, or full screen refused
+    screen = to ? to : SDL_GetVideoSurface();
+    if (!screen) return false;  // no window could be had again: the game plays on unseen
+
+    shown.full = screen->flags & SDL_FULLSCREEN;
+    shown.width = screen->w;
+    shown.height = screen->h;
+    // 4:3 kept: the height limits the picture unless the screen is narrower than 4:3.
+    const bool wide = shown.width * 3 >= shown.height * 4;
+    shown.w = wide ? shown.height * 4 / 3 : shown.width;
+    shown.h = wide ? shown.height : shown.width * 3 / 4;
+    shown.x = (shown.width - shown.w) / 2;
+    shown.y = (shown.height - shown.h) / 2;
+    setUpGl();
+    // SDL grabs the pointer in full screen, and a hidden one then reports motion from where it last was
+    // (the compatibility library's relative mode), not where the player puts it: from the first switch
+    // on, a blank cursor shows instead.
+    static Uint8 none[1] = {0};
+    static SDL_Cursor* blank = SDL_CreateCursor(none, none, 8, 1, 0, 0);
+    if (blank) SDL_SetCursor(blank);
+    SDL_ShowCursor(blank ? SDL_ENABLE : SDL_DISABLE);
+
+    const bool kept = glIsTexture(probe);
+    if (kept) glDeleteTextures(1, &probe);
+    return !kept;
+}
+
+void pointerOnPicture(int& x, int& y)
+{
+    if (!shown.full) return;
+    x = (x - shown.x) * 1024 / shown.w;
+    y = (y - shown.y) * 768 / shown.h;
+    x = x < 0 ? 0 : x > 1023 ? 1023 : x;
+    y = y < 0 ? 0 : y > 767 ? 767 : y;
 }
 
 void stopVideo()

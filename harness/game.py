@@ -20,8 +20,9 @@ def wait_for(test, seconds, what):  # until test() holds, or fails naming what n
 
 
 class Game(Display):
-    def __init__(self, program, data, env=None, prefix=(), wait=60, launch=True):
-        super().__init__()
+    def __init__(self, program, data, env=None, prefix=(), wait=60, launch=True, screen="1280x1024"):
+        super().__init__(screen)
+        self.picture = None  # in full screen, where the picture lies on it: (x, y, width, height)
         self.program, self.extra_env, self.prefix, self.wait, self.launch = program, env or {}, list(prefix), wait, launch
         self.dir = tempfile.TemporaryDirectory(prefix="driftrock-run-")
         self.tmp, self.data = self.dir.name, os.path.join(self.dir.name, "data")
@@ -60,7 +61,10 @@ class Game(Display):
     def key(self, how, key):  # "down", "up" or "press" KEY (xdotool's name: Left, space, Escape ...)
         self.x("xdotool", {"down": "keydown", "up": "keyup", "press": "key"}[how], key)
 
-    def mouse(self, x, y):  # the pointer to (x, y) in the game's window
+    def mouse(self, x, y):  # the pointer to (x, y) in the game's window, or on its picture in full screen
+        if self.picture:
+            px, py, w, h = self.picture
+            return self.x("xdotool", "mousemove", str(px + x * w // 1024), str(py + y * h // 768))
         self.x("xdotool", "mousemove", "--window", self.window, str(x), str(y))
 
     def escape(self):

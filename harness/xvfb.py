@@ -47,8 +47,8 @@ def kill(processes):  # each (pid, start time) that is still the same process; t
 
 
 class Display:
-    def __init__(self):
-        self.procs = []
+    def __init__(self, screen="1280x1024"):
+        self.procs, self.size = [], screen
         # What this process leaves behind comes back to it (it adopts the orphans of what it starts), so
         # that every process left at the end is one of its own descendants.
         libc.prctl(PR_SET_CHILD_SUBREAPER, 1)
@@ -70,7 +70,7 @@ class Display:
         r, w = os.pipe()
         with tempfile.TemporaryFile() as said:
             self.xvfb = self.start(["Xvfb", "-displayfd", str(w), "-noreset", "-nolisten", "tcp", "-screen", "0",
-                                    "1280x1024x24"], pass_fds=(w,), stderr=said)
+                                    self.size + "x24"], pass_fds=(w,), stderr=said)
             os.close(w)
             with os.fdopen(r) as f:
                 number = f.readline().strip()

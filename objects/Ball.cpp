@@ -5,7 +5,7 @@
 
 void Ball::init()
 {
-    load("ball2.bmp");
+    load(IMAGE);
     x = 0;
     y = 0;
     angle = 0;

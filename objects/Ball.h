@@ -7,6 +7,8 @@ class Ball : public Sprite {
 public:
     // Out of play at the origin, 16 x 16; loads "ball2.bmp".
     void init();
+    // Its picture: loaded by init, and again after the window's OpenGL context is replaced.
+    static constexpr const char* IMAGE = "ball2.bmp";
     // Moves and counts down a ball in play; a life that falls below 0 takes it out.
     void update();
 

@@ -9,7 +9,7 @@ void Bullet::init()
 {
     w = 5;
     h = 20;
-    load("green.bmp");
+    load(IMAGE);
     life = 0;
     alive = true;
     x = 0;

@@ -8,6 +8,8 @@ class Bullet : public Sprite {
 public:
     // In play at the origin with life 0 (so it leaves play by itself on its second update); "green.bmp".
     void init();
+    // Its picture: loaded by init, and again after the window's OpenGL context is replaced.
+    static constexpr const char* IMAGE = "green.bmp";
     // Restarts this bullet from the ship's nose, heading ship.angle + angleOffset degrees.
     void fire(Ship ship, int angleOffset);
     // Moves and counts down a bullet in play.

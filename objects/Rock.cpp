@@ -15,7 +15,7 @@ void Rock::newHeading()
 
 void Rock::init()
 {
-    load("asteroid.bmp");
+    load(IMAGE);
     x = 0;
     y = 0;
     angle = 0;

@@ -10,6 +10,8 @@ class Rock : public Sprite {
 public:
     // Out of play at the origin, 128 x 128, at rest; loads "asteroid.bmp".
     void init();
+    // Its picture: loaded by init, and again after the window's OpenGL context is replaced.
+    static constexpr const char* IMAGE = "asteroid.bmp";
     // A rock of a new wave: 200 x 200 at a random corner, on a random heading. Three draws.
     void spawn();
     // A piece of a struck rock: the parent's size and place, a heading of its own. One draw.

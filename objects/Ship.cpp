@@ -15,7 +15,7 @@ void Ship::init()
     vx = 0;
     vy = 0;
     spin = 0;
-    load("aimage.bmp");
+    load(IMAGE);
 }
 
 void Ship::update(Uint8* keys)

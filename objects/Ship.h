@@ -7,6 +7,8 @@ class Ship : public Sprite {
 public:
     // Centre of the world, at rest, heading up; loads "aimage.bmp".
     void init();
+    // Its picture: loaded by init, and again after the window's OpenGL context is replaced.
+    static constexpr const char* IMAGE = "aimage.bmp";
     // One frame of the arrow keys, motion, wrap and damping. Reads SDL's key-state array afresh.
     void update(Uint8* keys);
 

@@ -7,6 +7,9 @@ void platformBeforeVideo();
 // A start-up failure, already printed on standard output: also shown where a player with no terminal
 // sees it (a message box on Windows).
 void platformShowFailure(const char* message);
+// Whether the game itself goes full screen with F11 and Alt+Enter: a desktop's game does; in a browser
+// the page has its own button, and F11 is the browser's.
+bool platformSwitchesScreen();
 // At shut-down: gives the desktop back its own display mode (Windows), or nothing.
 void platformRestoreDisplayMode();
 // Pads: a look for them begins, the files open now noted (false where no look is worth it, or where the

@@ -18,6 +18,12 @@ void platformShowFailure(const char* message)
     EM_ASM({ if (Module.showFailure) Module.showFailure(UTF8ToString($0)); }, message);
 }
 
+// The page's Full screen button, and the browser's own F11.
+bool platformSwitchesScreen()
+{
+    return false;
+}
+
 // A page never changes the display's mode.
 void platformRestoreDisplayMode() {}
 
@@ -65,6 +71,15 @@ EMSCRIPTEN_KEEPALIVE Uint8* gameKeyState()
 {
     return SDL_GetKeyState(nullptr);
 }
+
+// The browser's SDL has no cursors of its own, and the game never switches the page's screen: the
+// blank cursor of full screen (game/Video.cpp) is never made there.
+SDL_Cursor* SDL_CreateCursor(const Uint8*, const Uint8*, int, int, int, int)
+{
+    return nullptr;
+}
+
+void SDL_SetCursor(SDL_Cursor*) {}
 
 // The browser's SDL_SetColorKey does nothing, and its formats hold no key: the picture loader's key is
 // kept here for the conversion that follows it.

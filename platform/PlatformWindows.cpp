@@ -17,6 +17,12 @@ void platformShowFailure(const char* message)
     MessageBoxA(nullptr, message, "Driftrock", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
+// Full screen at the desktop's own size and depth: SDL asks Windows for the mode it already has.
+bool platformSwitchesScreen()
+{
+    return true;
+}
+
 void platformRestoreDisplayMode()
 {
     ChangeDisplaySettingsA(nullptr, 0);  // no mode, no flags: the desktop's own mode from the registry

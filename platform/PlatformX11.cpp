@@ -28,6 +28,12 @@ void platformBeforeVideo()
 // log keeps standard output: nothing more to show.
 void platformShowFailure(const char*) {}
 
+// Full screen at the desktop's size: SDL uses the mode that is set, and changes none.
+bool platformSwitchesScreen()
+{
+    return true;
+}
+
 // X11 windows never change the desktop's mode.
 void platformRestoreDisplayMode() {}
 

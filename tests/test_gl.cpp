@@ -6,10 +6,12 @@
 
 #include <cmath>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "KeyScript.h"
 #include "TestSupport.h"
+#include "Trace.h"
 #include "game/Video.h"
 
 struct Rgb {
@@ -228,4 +230,48 @@ TEST_F(Gl, EachFrameDrawsEveryLiveObjectInPlaceInOrder)
     }
     holdKeySet(0);
     EXPECT_GT(checked, 400);
+}
+
+// Full screen on the test's 1280 x 1024 screen, taller than 4:3: the picture 1280 x 960 between black bars
+// of 32, the pointer taken back onto it and held at its edges over the bars. A session played across
+// switches (F11, Alt+Enter) steps to the same bits as without them, but for the pointer, which is the
+// player's (classic SDL puts it at the screen's centre); the last switch gives the window back.
+TEST_F(Gl, FullScreenShowsTheWholePictureAndLeavesTheGameAsItWas)
+{
+    const std::regex pointer(" mouse[XY]=\\S+|(\\| cursor) x=\\S+ y=\\S+ angle=\\S+");
+    auto shade = [](int y) {  // of the pixel at the middle of row Y, from the bottom
+        unsigned char p[4] = {};
+        glReadPixels(640, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+        return p[0] + p[1] + p[2];
+    };
+    std::vector<std::string> trace[2];
+    SDL_Delay(100), SDL_PumpEvents();  // the window's first focus, which takes the X server's keys
+    for (int switching = 0; switching < 2; switching++) {
+        auto game = freshGame();
+        std::vector<unsigned> keys = sessionKeys("thrust_turn");
+        for (size_t f = 0; f < keys.size(); f++) {
+            SDL_Event press{SDL_KEYDOWN};
+            press.key.keysym = {0, f % 80 ? SDLK_F11 : SDLK_RETURN, f % 80 ? KMOD_NONE : KMOD_LALT, 0};
+            if (switching && f % 40 == 0 && f < 160) SDL_PushEvent(&press);
+            // The focus moves with a switch, and classic SDL lets go of every key until the X server's
+            // keymap says again what is held: the stand-in keys are held after that.
+            if (switching && f % 40 == 1) SDL_PumpEvents();
+            holdKeySet(keys[f]);
+            runFrame(*game);
+            trace[switching].push_back(std::regex_replace(traceLine(*game, f, keys[f]), pointer, "$1"));
+            if (!switching || f) continue;
+            EXPECT_TRUE(shade(31) == 0 && shade(992) == 0 && shade(32) == 765 && shade(991) == 765);  // untextured here
+            const int places[][4] = {{0, 0, 0, 0},     {1279, 1023, 1023, 767}, {640, 33, 512, 0}, {640, 34, 512, 1},
+                                     {640, 991, 512, 767}, {1, 512, 0, 384},    {2, 512, 1, 384},  {640, 512, 512, 384}};
+            for (auto& p : places) {
+                int x = p[0], y = p[1];
+                pointerOnPicture(x, y);
+                EXPECT_TRUE(x == p[2] && y == p[3]) << p[0] << ", " << p[1] << " gave " << x << ", " << y;
+            }
+        }
+    }
+    for (size_t f = 0; f < trace[0].size(); f++) ASSERT_EQ("", traceDifference(trace[0][f], trace[1][f]));
+    int x = 1000, y = 700;
+    pointerOnPicture(x, y);
+    EXPECT_TRUE(x == 1000 && y == 700);
 }

@@ -52,3 +52,26 @@ def test_start_up_failures_print_their_message_and_exit_one():
         assert "Unable to set video mode: no display to show the window on" in pane[-1] and "status 1" in pane[-1], pane[-1]
     finally:
         run(*tmux, "kill-server")
+
+
+def test_f11_and_alt_enter_fill_the_screen_with_the_whole_picture_and_give_the_window_back():
+    # A 1920 x 1080 screen: the picture at 1440 x 1080 between black bars of 240, where the game plays
+    # (the pointer on the screen puts the cursor under it); F11 again gives the window back where it was;
+    # Alt+Enter, full screen again, and Escape there ends the game with 0.
+    with Session(screen="1920x1080") as s:
+        s.shows_starfield()
+        def place():  # the window's place and size (the compatibility library makes a new window each switch)
+            s.find_window(s.search, s.game)
+            return s.x("xdotool", "getwindowgeometry", s.window, check=False).split("\n")[1:]
+        window = place()
+        for key, full in [("F11", True), ("F11", False), ("alt+Return", True)]:
+            s.mouse(512, 384)
+            s.key("press", key)
+            s.picture = (240, 0, 1440, 1080) if full else None
+            if not full:
+                wait_for(lambda: place() == window, 30, "the window is not where it was: %s" % place())
+            s.shows_starfield()
+        shot = s.screenshot(whole=True)
+        bars = [shot[r:r + 720] + shot[r + 5040:r + 5760] for r in range(0, len(shot), 5760)]
+        assert not any(any(bar) for bar in bars), "the bars are not black"
+        assert plays(s)[1] == (0, "", ""), s.finish()

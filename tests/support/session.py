@@ -98,10 +98,16 @@ class Session(Game):
             err = "".join(line for line in open(self.errors) if not RELAY.match(line))
         return status, out, err
 
-    def screenshot(self):
-        # The window's RGB bytes, 1024 x 768.
-        shot = subprocess.run(["import", "-window", self.window, "-depth", "8", "rgb:-"], env=self.env,
+    def screenshot(self, whole=False):
+        # RGB bytes: the window's, 1024 x 768; in full screen its picture, scaled back to that; or the WHOLE screen's.
+        where = ["-window", "root" if whole or self.picture else self.window]
+        if self.picture and not whole:
+            x, y, w, h = self.picture
+            where += ["-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-resize", "1024x768!"]
+        shot = subprocess.run(["import", *where, "-depth", "8", "rgb:-"], env=self.env,
                               capture_output=True, check=True, timeout=30).stdout
+        if whole:
+            return shot
         assert len(shot) == 1024 * 768 * 3, len(shot)
         return shot
 
