@@ -125,11 +125,12 @@ bool switchScreen()
     glGenTextures(1, &probe);
     glBindTexture(GL_TEXTURE_2D, probe);
 
-    // Full screen at the desktop's own size and depth, so that the display's mode never changes.
+    // Full screen at the desktop's own size, so that the display's mode never changes.
     SDL_Surface* to = nullptr;
     const Uint32 full = WINDOW_FLAGS | SDL_FULLSCREEN;
-    if (!shown.full && SDL_VideoModeOK(shown.desktopW, shown.desktopH, shown.desktopBits, full))
-        to = SDL_SetVideoMode(shown.desktopW, shown.desktopH, shown.desktopBits, full);
+    const int bits = platformFullScreenBits(16, shown.desktopBits);
+    if (!shown.full && SDL_VideoModeOK(shown.desktopW, shown.desktopH, bits, full))
+        to = SDL_SetVideoMode(shown.desktopW, shown.desktopH, bits, full);
     if (!to) to = SDL_SetVideoMode(1024, 768, 16, WINDOW_FLAGS);  // leaving it, or full screen refused
     screen = to ? to : SDL_GetVideoSurface();
     if (!screen) return false;  // no window could be had again: the game plays on unseen

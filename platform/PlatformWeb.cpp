@@ -24,6 +24,13 @@ bool platformSwitchesScreen()
     return false;
 }
 
+// Never asked: the page does not switch.
+int platformFullScreenBits(int windowBits, int desktopBits)
+{
+    (void)desktopBits;
+    return windowBits;
+}
+
 // A page never changes the display's mode.
 void platformRestoreDisplayMode() {}
 

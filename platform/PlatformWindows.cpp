@@ -23,6 +23,13 @@ bool platformSwitchesScreen()
     return true;
 }
 
+// The desktop's own depth: SDL asks Windows for the mode, and any other depth would change it.
+int platformFullScreenBits(int windowBits, int desktopBits)
+{
+    (void)windowBits;
+    return desktopBits;
+}
+
 void platformRestoreDisplayMode()
 {
     ChangeDisplaySettingsA(nullptr, 0);  // no mode, no flags: the desktop's own mode from the registry

@@ -34,6 +34,13 @@ bool platformSwitchesScreen()
     return true;
 }
 
+// No X server changes its depth: the window's, so that the compatibility library keeps its window.
+int platformFullScreenBits(int windowBits, int desktopBits)
+{
+    (void)desktopBits;
+    return windowBits;
+}
+
 // X11 windows never change the desktop's mode.
 void platformRestoreDisplayMode() {}
 

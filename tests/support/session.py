@@ -41,12 +41,12 @@ def ok(*args, **kw):  # a command that must succeed: its output
 
 class Session(Game):
     # The game under test in a copy of DATA (config.data by default; None: an empty folder), on a private
-    # display; weston on it if `wayland`; under wine, with its relay trace in a file, if `wine`; behind
+    # display; weston on it if `wayland` (its OUTPUT so big); under wine, with its relay trace in a file, if `wine`; behind
     # `prefix` (Valgrind) if given. The SDL runtime asked for (LD_LIBRARY_PATH) must be the one loaded.
 
-    def __init__(self, data="", wayland=False, wine=False, env=None, **kw):
+    def __init__(self, data="", wayland=False, wine=False, env=None, output="1024x768", **kw):
         super().__init__(config.game, config.data if data == "" else data, dict(config.env, **(env or {})), **kw)
-        self.wayland, self.wine, self.errors = wayland, wine, None
+        self.wayland, self.wine, self.errors, self.output = wayland, wine, None, output.split("x")
 
     def setup(self):
         super().setup()
@@ -61,8 +61,8 @@ class Session(Game):
             os.mkdir(runtime, 0o700)
             with open(os.path.join(runtime, "weston.ini"), "w") as ini:
                 ini.write("[core]\nidle-time=0\n[shell]\npanel-position=none\n")
-            self.compositor = self.start(["weston", "--backend=x11-backend.so", "--use-pixman", "--width=1024",
-                                          "--height=768", "--socket=driftrock", "--config=" + ini.name],
+            self.compositor = self.start(["weston", "--backend=x11-backend.so", "--use-pixman", "--width=" + self.output[0],
+                                          "--height=" + self.output[1], "--socket=driftrock", "--config=" + ini.name],
                                          env=dict(self.env, XDG_RUNTIME_DIR=runtime), stderr=subprocess.DEVNULL)
             wait_for(lambda: os.path.exists(os.path.join(runtime, "driftrock")), 30, "weston did not start")
             env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="driftrock", SDL_VIDEODRIVER="wayland")
