@@ -66,11 +66,20 @@ def test_zip_holds_the_game_its_pictures_licences_and_manifest():
 
 
 def test_game_from_the_zip_shows_plays_quits_and_restores_the_desktop_once():
-    with Session(wine=True) as s:
+    with Session(wine=True, screen="1920x1080") as s:
         assert "Icon (16 x 16)" in s.x("xprop", "-id", s.window, "_NET_WM_ICON"), "no icon"  # the program's own
         assert s.traced() == []
+        # Full screen (Alt+Enter) and back (F11): each a new OpenGL context, where every picture shows again.
+        for key, picture in [("alt+Return", (240, 0, 1440, 1080)), ("F11", None)]:
+            s.mouse(512, 384)
+            s.key("press", key)
+            s.picture = picture
+            s.find_window(s.search, s.game)
+            s.shows_starfield()
+        full = s.traced()
         assert plays(s)[1] == (0, "", ""), s.finish()
-        assert s.traced() == ["ChangeDisplaySettingsA(00000000,00000000)"], s.traced()
+        assert s.traced()[len(full):] == ["ChangeDisplaySettingsA(00000000,00000000)"], s.traced()
+        print("  full screen and back: " + ", ".join(full))
         # Standard output is the process's own: SDL writes no stdout.txt beside the game.
         assert files(s.data) == files(config.data), files(s.data) ^ files(config.data)
 
