@@ -158,13 +158,19 @@ bool switchScreen()
     return !kept;
 }
 
+// One axis of a pointer position: from the picture's place on the screen (FROM, SIZE pixels) onto its
+// SPAN picture pixels, held at its edges.
+static int ontoPicture(int at, int from, int size, int span)
+{
+    at = (at - from) * span / size;
+    return at < 0 ? 0 : at >= span ? span - 1 : at;
+}
+
 void pointerOnPicture(int& x, int& y)
 {
     if (!shown.full) return;
-    x = (x - shown.x) * 1024 / shown.w;
-    y = (y - shown.y) * 768 / shown.h;
-    x = x < 0 ? 0 : x > 1023 ? 1023 : x;
-    y = y < 0 ? 0 : y > 767 ? 767 : y;
+    x = ontoPicture(x, shown.x, shown.w, 1024);
+    y = ontoPicture(y, shown.y, shown.h, 768);
 }
 
 void stopVideo()

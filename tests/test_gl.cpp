@@ -232,18 +232,13 @@ TEST_F(Gl, EachFrameDrawsEveryLiveObjectInPlaceInOrder)
     EXPECT_GT(checked, 400);
 }
 
-// Full screen on the test's 1280 x 1024 screen, taller than 4:3: the picture 1280 x 960 between black bars
-// of 32, the pointer taken back onto it and held at its edges over the bars. A session played across
+// Full screen on the test's 1280 x 1024 screen, taller than 4:3 (the picture 1280 x 960 between bars of
+// 32): the pointer taken back onto the picture and held at its edges over the bars. A session played across
 // switches (F11, Alt+Enter) steps to the same bits as without them, but for the pointer, which is the
 // player's (classic SDL puts it at the screen's centre); the last switch gives the window back.
 TEST_F(Gl, FullScreenShowsTheWholePictureAndLeavesTheGameAsItWas)
 {
     const std::regex pointer(" mouse[XY]=\\S+|(\\| cursor) x=\\S+ y=\\S+ angle=\\S+");
-    auto shade = [](int y) {  // of the pixel at the middle of row Y, from the bottom
-        unsigned char p[4] = {};
-        glReadPixels(640, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-        return p[0] + p[1] + p[2];
-    };
     std::vector<std::string> trace[2];
     SDL_Delay(100), SDL_PumpEvents();  // the window's first focus, which takes the X server's keys
     for (int switching = 0; switching < 2; switching++) {
@@ -260,9 +255,8 @@ TEST_F(Gl, FullScreenShowsTheWholePictureAndLeavesTheGameAsItWas)
             runFrame(*game);
             trace[switching].push_back(std::regex_replace(traceLine(*game, f, keys[f]), pointer, "$1"));
             if (!switching || f) continue;
-            EXPECT_TRUE(shade(31) == 0 && shade(992) == 0 && shade(32) == 765 && shade(991) == 765);  // untextured here
             const int places[][4] = {{0, 0, 0, 0},     {1279, 1023, 1023, 767}, {640, 33, 512, 0}, {640, 34, 512, 1},
-                                     {640, 991, 512, 767}, {1, 512, 0, 384},    {2, 512, 1, 384},  {640, 512, 512, 384}};
+                                     {640, 992, 512, 767}, {1, 512, 0, 384},    {2, 512, 1, 384},  {640, 512, 512, 384}};
             for (auto& p : places) {
                 int x = p[0], y = p[1];
                 pointerOnPicture(x, y);
