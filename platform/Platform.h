@@ -10,9 +10,8 @@ void platformShowFailure(const char* message);
 // Whether the game itself goes full screen with F11 and Alt+Enter: a desktop's game does; in a browser
 // the page has its own button, and F11 is the browser's.
 bool platformSwitchesScreen();
-// The colour depth full screen asks for, given the window's and the desktop's: whichever changes
-// nothing. Windows sets the display to the depth asked; SDL 2 (under the compatibility library) makes
-// a new window for a new depth, and on Wayland its SDL 2.26 crashes in doing so.
+// The colour depth full screen asks for, given the window's and the desktop's. Windows sets the display
+// to the depth asked; SDL 2 (under the compatibility library) makes a new window for a new depth.
 int platformFullScreenBits(int windowBits, int desktopBits);
 // At shut-down: gives the desktop back its own display mode (Windows), or nothing.
 void platformRestoreDisplayMode();

@@ -1,6 +1,7 @@
 // PlatformX11.cpp -- the platform on Linux and other X11 desktops: a lost display ends the game.
 #include "platform/Platform.h"
 
+#include <SDL.h>
 #include <X11/Xlib.h>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -34,11 +35,14 @@ bool platformSwitchesScreen()
     return true;
 }
 
-// No X server changes its depth: the window's, so that the compatibility library keeps its window.
+// No X server changes its depth. The desktop's: the compatibility library then makes a new window,
+// full screen at once even with no window manager. But on Wayland its SDL 2.26 crashes in making a new
+// window: there the window's, and it keeps the one it has.
 int platformFullScreenBits(int windowBits, int desktopBits)
 {
-    (void)desktopBits;
-    return windowBits;
+    char driver[16] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    return strcmp(driver, "wayland") == 0 ? windowBits : desktopBits;
 }
 
 // X11 windows never change the desktop's mode.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "KeyScript.h"
@@ -75,17 +76,9 @@ TEST_F(Gl, AnimatedSpriteDrawsTheFrameItStepsTo)
     }
 }
 
-TEST_F(Gl, TheGamesPicturesAllLoadAndTheCursorFollowsThePointer)
+TEST_F(Gl, TheCursorFollowsThePointer)
 {
-    char here[4096];
-    ASSERT_TRUE(getcwd(here, sizeof here) && chdir(DRIFTROCK_DATA_DIR) == 0);
     auto game = freshGame();
-    ASSERT_EQ(0, chdir(here));
-    for (const Sprite* s : {&game->starfield, (Sprite*)&game->ship, (Sprite*)&game->balls[19], (Sprite*)&game->bullets[9]})
-        EXPECT_NE(0u, s->texture);
-    for (int i = 1; i < 100; i++) ASSERT_NE(game->rocks[i - 1].texture, game->rocks[i].texture);  // a load each
-    for (int i = 0; i < 7; i++) EXPECT_NE(0u, game->cursor.textures[i]);
-
     SDL_WarpMouse(512, 100);  // straight above the ship on the screen
     for (int i = 0; i < 50 && game->mouseY != 100; i++) SDL_Delay(10), runFrame(*game);
     EXPECT_EQ(640.0f, game->cursor.x);
@@ -241,6 +234,8 @@ TEST_F(Gl, FullScreenShowsTheWholePictureAndLeavesTheGameAsItWas)
     const std::regex pointer(" mouse[XY]=\\S+|(\\| cursor) x=\\S+ y=\\S+ angle=\\S+");
     std::vector<std::string> trace[2];
     SDL_Delay(100), SDL_PumpEvents();  // the window's first focus, which takes the X server's keys
+    char here[4096];
+    ASSERT_TRUE(getcwd(here, sizeof here) && chdir(DRIFTROCK_DATA_DIR) == 0);  // among the game's pictures
     for (int switching = 0; switching < 2; switching++) {
         auto game = freshGame();
         std::vector<unsigned> keys = sessionKeys("thrust_turn");
@@ -263,9 +258,19 @@ TEST_F(Gl, FullScreenShowsTheWholePictureAndLeavesTheGameAsItWas)
                 EXPECT_TRUE(x == p[2] && y == p[3]) << p[0] << ", " << p[1] << " gave " << x << ", " << y;
             }
         }
+        // Every picture loaded, each its own, in the context that holds them now (classic SDL makes a new one
+        // at each switch): a name left over from the old one would be an empty texture, made by binding it.
+        auto filled = [](GLuint name) {
+            GLint width = 0;
+            glBindTexture(GL_TEXTURE_2D, name);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            return width > 0;
+        };
+        std::set<GLuint> names(game->cursor.textures, game->cursor.textures + 7);
+        for (int i = 0; i < 100; i++) names.insert({game->balls[i % 20].texture, game->bullets[i % 10].texture, game->rocks[i].texture});
+        names.insert({game->ship.texture, game->starfield.texture});
+        EXPECT_TRUE(names.size() == 139 && std::all_of(names.begin(), names.end(), filled)) << names.size();
     }
+    ASSERT_EQ(0, chdir(here));
     for (size_t f = 0; f < trace[0].size(); f++) ASSERT_EQ("", traceDifference(trace[0][f], trace[1][f]));
-    int x = 1000, y = 700;
-    pointerOnPicture(x, y);
-    EXPECT_TRUE(x == 1000 && y == 700);
 }

@@ -59,7 +59,7 @@ def test_f11_and_alt_enter_fill_the_screen_with_the_whole_picture_and_give_the_w
     # (the pointer on the screen puts the cursor under it); F11 again gives the window back where it was;
     # Alt+Enter, full screen again, and Escape there ends the game with 0.
     with Session(screen="1920x1080") as s:
-        s.shows_starfield()
+        s.shows_starfield()  # the game plays, and hears the keys
         # The window's place and size (the compatibility library makes a new window at each switch).
         place = lambda: s.find_window(s.search, s.game) or s.x("xdotool", "getwindowgeometry", s.window).split("\n")[1:]  # noqa
         window = place()
@@ -70,7 +70,6 @@ def test_f11_and_alt_enter_fill_the_screen_with_the_whole_picture_and_give_the_w
             if not full:
                 wait_for(lambda: place() == window, 30, "the window is not where it was: %s" % place())
             s.shows_starfield()
-        shot = s.screenshot(whole=True)
-        bars = [shot[r:r + 720] + shot[r + 5040:r + 5760] for r in range(0, len(shot), 5760)]
-        assert not any(any(bar) for bar in bars), "the bars are not black"
+        shot = s.screenshot(whole=True)  # its rows, 5760 bytes each: black bars of 720 at each end
+        assert not any(any(shot[r:r + 720] + shot[r + 5040:r + 5760]) for r in range(0, len(shot), 5760)), "the bars are not black"
         assert plays(s)[1] == (0, "", ""), s.finish()
