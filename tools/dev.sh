@@ -10,10 +10,13 @@
 #   windows: the Windows ZIP and installer, in build-windows/.
 #   web: the web page's folder, build-web/site/, and the same as a ZIP for a game portal.
 #   setup TREE...: installs what those trees need (and the browser tests' driver); trees TREE...: builds
-#   and tests them, with no download (docs/testing.md: one tree, one test); packages TREE...: the
-#   Debian packages they need. The trees: plain asan fuzz arm64 windows web.
+#   and tests them, installing nothing (docs/testing.md: one tree, one test; the windows tree's first
+#   build fetches SDL's source from Debian's archive); packages TREE...: the Debian packages they need.
+#   The trees: plain asan fuzz arm64 windows web.
 # Settings: DRIFTROCK_HOMEPAGE=https://... (the package's homepage) for build, play and package;
-# DRIFTROCK_SITE_URL=https://.../ (the page's public address) for web; DRIFTROCK_DEBIAN13=no for test.
+# DRIFTROCK_SITE_URL=https://.../ (the page's public address) for web; DRIFTROCK_DEBIAN13=no for test;
+# DRIFTROCK_CACHE=DIR (where the Debian 13 system is kept, /var/cache/driftrock) and
+# DRIFTROCK_MIRROR=URL (Debian's archive for it, http://deb.debian.org/debian) for test.
 # Unset, they leave what the build tree already has (a package never keeps the test tree's stand-in homepage).
 set -eu
 cd "$(dirname "$0")/.."
