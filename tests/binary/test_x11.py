@@ -6,11 +6,13 @@ import shlex
 import subprocess
 import time
 
-from session import Session, config, plays, run, wait_for
+from session import SOURCE, Session, config, plays, run, wait_for
 
 
 def test_window_shows_the_starfield_keys_and_mouse_play_and_escape_quits():
     with Session() as s:
+        # The desktop file names the window's class, which a dock matches to the menu's entry.
+        assert "\nStartupWMClass=%s\n" % s.x("xprop", "-id", s.window, "WM_CLASS").split('"')[3] in open(SOURCE + "/packaging/driftrock.desktop").read()
         assert plays(s)[1] == (0, "", ""), s.finish()
 
 
