@@ -9,7 +9,10 @@ import xml.etree.ElementTree as ET
 
 import pytest
 
-from session import Session, config, ok, run
+from session import SOURCE, Session, config, ok, run
+
+# The version and its date, from their one source: the changelog's newest entry.
+VERSION, DAY, MONTH, YEAR = re.search(r"\((.+?)\).*?\n -- .*?, (\d+) (\w+) (\d+) ", open(SOURCE + "/packaging/changelog").read(), re.S).groups()
 
 
 def plays_installed(launcher, pictures):
@@ -43,6 +46,9 @@ def test_installs_into_a_prefix_with_a_space():
         problems = re.findall(r"^[EW]: \S+ (\S+)", run("appstreamcli", "validate", "--no-net", "--pedantic", metainfo).stdout, re.M)
         assert set(problems) <= (set() if homepage() else {"url-homepage-missing"}), problems
         assert [u.text for u in ET.parse(metainfo).iter("url")] == ([homepage()] if homepage() else []), homepage()
+        assert [(r.get("version"), r.get("date")[8:]) for r in ET.parse(metainfo).iter("release")] == [(VERSION, DAY)]
+        month, year, version = re.search(r'^\.TH \S+ 6 "(\w+) (\d+)" "Driftrock (\S+)"', ok("zcat", prefix + "/share/man/man6/driftrock.6.gz"), re.M).groups()
+        assert month[:3] == MONTH and (year, version) == (YEAR, VERSION), (month, year, version)
         plays_installed(os.path.join(prefix, "games/driftrock"), os.path.join(prefix, "share/games/driftrock"))
 
 
@@ -52,7 +58,7 @@ def test_for_debian_installs_plays_and_removes_cleanly():
     with tempfile.TemporaryDirectory(prefix="driftrock-deb-") as tmp:
         ok("cpack", "-G", "DEB", "-B", tmp, "--config", os.path.join(config.build, "CPackConfig.cmake"))
         deb, = glob.glob(os.path.join(tmp, "driftrock_*_*.deb"))
-        assert os.path.basename(deb) == "driftrock_1.0.0_%s.deb" % ok("dpkg", "--print-architecture").strip()
+        assert os.path.basename(deb) == "driftrock_%s_%s.deb" % (VERSION, ok("dpkg", "--print-architecture").strip())
         fields = ok("dpkg-deb", "-f", deb, "Section", "Depends", "Homepage")
         assert "Section: games" in fields and "libsdl1.2debian" in fields and "libsdl1.2-compat" in fields, fields
         assert ("Homepage: %s\n" % homepage() in fields) == bool(homepage()), fields

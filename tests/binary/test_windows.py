@@ -19,7 +19,7 @@ from wine import ENV as WINE_ENV, WINE, stop as stop_wine
 
 # The calls the game makes to the desktop, traced by wine's relay (the prefix's registry limits it to them).
 TRACED = "user32.ChangeDisplaySettingsA;user32.MessageBoxA"
-PACKAGES = []  # the ZIP, the installer and a newer version's installer
+PACKAGES, NEWER = [], []  # the ZIP, the installer and a newer version's installer; that version
 
 
 @pytest.fixture(scope="module", autouse=True)
@@ -31,8 +31,10 @@ def packed():
         cpack = os.path.join(config.build, "CPackConfig.cmake")
         ok("cpack", "-G", "ZIP;NSIS64", "-B", tmp, "--config", cpack)
         PACKAGES[:] = sorted(glob.glob(os.path.join(tmp, "driftrock-*-win64*.*")), key=lambda p: not p.endswith(".zip"))
-        # A newer version's installer, to install over this one.
-        ok("cpack", "-G", "NSIS64", "-R", "1.0.1", "-B", tmp + "/newer", "--config", cpack)
+        # A newer version's installer (the next patch of the project's), to install over this one.
+        version = re.search(r"CMAKE_PROJECT_VERSION:STATIC=(\d+\.\d+)\.(\d+)", open(config.build + "/CMakeCache.txt").read())
+        NEWER[:] = ["%s.%d" % (version.group(1), int(version.group(2)) + 1)]
+        ok("cpack", "-G", "NSIS64", "-R", NEWER[0], "-B", tmp + "/newer", "--config", cpack)
         PACKAGES.extend(glob.glob(tmp + "/newer/*-setup.exe"))
         zipfile.ZipFile(PACKAGES[0]).extractall(tmp)
         config.data, config.game = glob.glob(os.path.join(tmp, "driftrock-*-win64/"))[0].rstrip("/"), "driftrock.exe"
@@ -157,7 +159,7 @@ def test_installer_shows_the_game_plays_it_installs_once_over_any_copy_and_unins
     assert files(folder) == files(config.data) | {"Uninstall.exe"}, files(folder) ^ files(config.data)
     assert sorted(os.listdir(menu)) == ["Driftrock.lnk", "Uninstall.lnk"], os.listdir(menu)
     assert os.listdir(desktop) == ["Driftrock.lnk"], os.listdir(desktop)  # the default: a desktop shortcut
-    assert len(listed()) == 1 and '"DisplayVersion"="1.0.1"' in listed()[0], listed()
+    assert len(listed()) == 1 and '"DisplayVersion"="%s"' % NEWER[0] in listed()[0], listed()
     # The desktop shortcut starts the game in its own folder; the Start menu's names the same.
     words = [re.findall(rb"(?:[\x20-\x7e]\x00){4,}", open(d + "/Driftrock.lnk", "rb").read()) for d in (menu, desktop)]
     assert words[0] == words[1], words
