@@ -356,8 +356,9 @@ def test_installs_plays_offline_takes_a_new_build_and_its_failures_and_the_back_
         assert s.js("window.kept") == 1, why
         s.plays()
         # After one visit the worker holds every file, and a reload plays with the network off.
-        wait_for(lambda: s.js("caches.keys().then(k => Promise.all(k.map(n => caches.open(n).then(c => c.keys()))))"
-                              ".then(all => all.map(keys => keys.length))") == [12], 60, "the files are not kept: %s" % s.js("caches.keys()"))
+        # (The build's cache alone, known by name before it is opened: opening the hand-over as the worker deletes it makes it again.)
+        kept = "caches.keys().then(k => k.length === 1 && !k[0].endsWith(' downloaded') && caches.open(k[0]).then(c => c.keys()).then(f => f.length))"
+        wait_for(lambda: s.js(kept) == 12, 60, "the files are not kept: %s" % s.js("caches.keys()"))
         if nginx:  # a repeat visit (nginx counts what it sends): the worker answers, no file comes twice (but the
             # worker and the page, asked whether the folder still holds the game)
             sent = s.server.sent
