@@ -95,7 +95,7 @@ void runFrame(Game& game)
         Uint8* keys = SDL_GetKeyState(&count);
         std::vector<Uint8> held(keys, keys + count);
         if (switchScreen()) reloadPictures(game);
-        std::copy(held.begin(), held.end(), SDL_GetKeyState(nullptr));
+        std::copy(held.begin(), held.end(), keys);
         drawingState();
     }
     game.keys = SDL_GetKeyState(nullptr);

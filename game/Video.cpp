@@ -80,14 +80,13 @@ int startVideo()
     shown.desktopH = desktop ? desktop->current_h : 0;
     shown.desktopBits = desktop && desktop->vfmt ? desktop->vfmt->BitsPerPixel : 0;
 
-    const Uint32 flags = WINDOW_FLAGS;
     requestAttributes(16, 16);
-    screen = SDL_SetVideoMode(1024, 768, 16, flags);
+    screen = SDL_SetVideoMode(1024, 768, 16, WINDOW_FLAGS);
     if (!screen) {
         // SDL on X11 takes the sizes as minimums and no visual has 16 bits a channel:
         // ask once more for the modest 5-bit colour every GL visual can give.
         requestAttributes(5, 16);
-        screen = SDL_SetVideoMode(1024, 768, 16, flags);
+        screen = SDL_SetVideoMode(1024, 768, 16, WINDOW_FLAGS);
     }
     if (!screen) return fail("Unable to set video mode: %s\n");
     SDL_WM_SetCaption("Driftrock", "Driftrock");
