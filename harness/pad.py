@@ -38,7 +38,13 @@ class Pad:
 
     def open_in(self, pid):  # whether the process PID has the pad open (the game found it)
         fds = "/proc/%d/fd" % pid
-        return any(os.readlink(os.path.join(fds, fd)) == self.path for fd in os.listdir(fds))
+
+        def names(fd):  # what FD names; nothing if the game closed it as it was listed
+            try:
+                return os.readlink(os.path.join(fds, fd))
+            except FileNotFoundError:
+                return None
+        return any(names(fd) == self.path for fd in os.listdir(fds))
 
     def send(self, kind, number, value):
         os.write(self.fd, event(kind, number, value))
