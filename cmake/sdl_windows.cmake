@@ -3,6 +3,8 @@
 # Gives the imported targets sdl (SDL.dll's import library) and sdl_main (SDLmain: WinMain calls main).
 include(ExternalProject)
 set(DRIFTROCK_SDL_VERSION "1.2.15+dfsg2-8" CACHE STRING "Debian's libsdl1.2 source version for Windows")
+set(DRIFTROCK_SDL_DSC_SHA256 ff6cf187235703226f91af9d636255c5d7141bf1a693aa37293ceeb11430cc33
+  CACHE STRING "The SHA-256 of that version's .dsc, which names every tarball's checksum")
 set(sdl_root ${CMAKE_BINARY_DIR}/sdl)
 # No stdio redirection: SDLmain would otherwise write stdout.txt beside the program, which an
 # installed game may not do. Standard output stays the process's own: a console or a pipe sees it.
@@ -10,9 +12,12 @@ ExternalProject_Add(sdl_build
   PREFIX ${CMAKE_BINARY_DIR}/sdl-build
   INSTALL_DIR ${sdl_root}
   DOWNLOAD_COMMAND rm -rf <SOURCE_DIR>
-    COMMAND sh ${PROJECT_SOURCE_DIR}/tools/debian_source.sh libsdl1.2 ${DRIFTROCK_SDL_VERSION} <SOURCE_DIR>
+    COMMAND sh ${PROJECT_SOURCE_DIR}/tools/debian_source.sh libsdl1.2 ${DRIFTROCK_SDL_VERSION}
+      ${DRIFTROCK_SDL_DSC_SHA256} <SOURCE_DIR>
+  # The same DLL wherever it is built: no folder's path in it and no link time.
   CONFIGURE_COMMAND <SOURCE_DIR>/configure --host=${MINGW_HOST} --prefix=<INSTALL_DIR> --disable-static
-    --disable-stdio-redirect -q
+    --disable-stdio-redirect -q "CFLAGS=-O2 -ffile-prefix-map=<SOURCE_DIR>/=sdl/ -ffile-prefix-map=<BINARY_DIR>/=sdl/"
+    LDFLAGS=-Wl,--no-insert-timestamp
   BUILD_COMMAND make -j4 -s
   # SDL.dll, stripped, goes to the top of the build tree: the programs find it beside them there, as
   # they do in the game's folder.

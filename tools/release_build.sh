@@ -1,0 +1,41 @@
+#!/bin/sh
+# release_build.sh -- the building half of tools/release.sh, run in the commit's exported source tree
+# (by reprotest, twice, for --check): the release's files into release-out/. It reads release-settings,
+# a line each: the commit's time, where fetched sources are kept, the homepage, the page's address and
+# the parts (deb windows web). Nothing from the environment it runs in may reach the files.
+set -eu
+{ read -r epoch; read -r downloads; read -r homepage; read -r site; read -r parts; } <release-settings
+export SOURCE_DATE_EPOCH="$epoch" DRIFTROCK_DOWNLOADS="$downloads"
+out=$PWD/release-out
+rm -rf release-build "$out"
+mkdir -p "$out"
+
+# configure TREE CMAKE OPTIONS...: a tree of the game alone (no tests, no benchmarks), built.
+configure() {
+    tree=release-build/$1
+    shift
+    cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=OFF -DDRIFTROCK_BENCH=OFF "$@" >/dev/null
+    cmake --build "$tree" -j "$(nproc)"
+}
+
+for part in $parts; do
+    case $part in
+        deb)
+            configure deb -DDRIFTROCK_HOMEPAGE="$homepage"
+            (cd "$tree" && cpack -G DEB >/dev/null)
+            cp "$tree"/driftrock_*.deb "$out/"
+            ;;
+        windows)
+            configure windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake
+            (cd "$tree" && cpack >/dev/null)
+            cp "$tree"/driftrock-*-win64.zip "$tree"/driftrock-*-win64.exe "$out/"
+            # SDL.dll's corresponding source (the LGPL asks for it): the very files it was built from.
+            sdl=$(sed -n 's/^DRIFTROCK_SDL_VERSION:STRING=//p' "$tree/CMakeCache.txt")
+            cp "$downloads/libsdl1.2_$sdl"/* "$out/"
+            ;;
+        web)
+            configure web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DDRIFTROCK_SITE_URL="$site"
+            cp "$tree"/driftrock-*-web.zip "$out/"
+            ;;
+    esac
+done
