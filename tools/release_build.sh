@@ -6,6 +6,8 @@
 set -eu
 { read -r epoch; read -r downloads; read -r homepage; read -r site; read -r parts; } <release-settings
 export SOURCE_DATE_EPOCH="$epoch" DRIFTROCK_DOWNLOADS="$downloads"
+# The Debian package's ar archive records its members' modes as the umask made them.
+umask 022
 out=$PWD/release-out
 rm -rf release-build "$out"
 mkdir -p "$out"
