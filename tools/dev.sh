@@ -1,22 +1,29 @@
 #!/bin/sh
 # dev.sh -- one command to set up a Debian machine (12 or 13), build Driftrock, and play it or test it.
-# Usage: tools/dev.sh play | test | build | package | windows | web | setup TREE... | trees TREE... | packages TREE...
+# Usage: tools/dev.sh play | test | build | package | windows | web | release [--check] | setup TREE... |
+#        trees TREE... | packages TREE...
 #   test: the whole suite in six build trees: plain (with Valgrind, both SDL runtimes, Wayland and
 #   the package), AddressSanitizer and UndefinedBehaviorSanitizer (with the million-frame soak),
 #   clang with libFuzzer on the picture loader, arm64 under qemu-user, 64-bit Windows under wine,
-#   and the browser (WebAssembly under Node.js, the page in chromium); on Debian 12 also the trees
-#   whose toolchains and libraries differ on Debian 13, in a minimal Debian 13 system
+#   and the browser (WebAssembly under Node.js, the page in chromium); the release check; on Debian 12
+#   also the trees whose toolchains and libraries differ on Debian 13, in a minimal Debian 13 system
 #   (tools/debian_chroot.sh); then one total line.
 #   windows: the Windows ZIP and installer, in build-windows/.
 #   web: the web page's folder, build-web/site/, and the same as a ZIP for a game portal.
+#   release: every file a player or host downloads, from the commit, in dist/ (tools/release.sh);
+#   --check builds the release twice in varied environments and compares them bit for bit.
 #   setup TREE...: installs what those trees need (and the browser tests' driver); trees TREE...: builds
-#   and tests them, installing nothing (docs/testing.md: one tree, one test; the windows tree's first
-#   build fetches SDL's source from Debian's archive); packages TREE...: the Debian packages they need.
-#   The trees: plain asan fuzz arm64 windows web.
-# Settings: DRIFTROCK_HOMEPAGE=https://... (the package's homepage) for build, play and package;
-# DRIFTROCK_SITE_URL=https://.../ (the page's public address) for web; DRIFTROCK_DEBIAN13=no for test;
-# DRIFTROCK_CACHE=DIR (where the Debian 13 system is kept, /var/cache/driftrock) and
-# DRIFTROCK_MIRROR=URL (Debian's archive for it, http://deb.debian.org/debian) for test.
+#   and tests them, installing nothing (docs/testing.md: one tree, one test); packages TREE...: the
+#   Debian packages they need. The trees: plain asan fuzz arm64 windows web release (the Debian package
+#   and the web ZIP built twice and compared).
+# What is fetched: packages from Debian's archive (apt, as the machine is set up); SDL's source for the
+#   Windows build, once (tools/debian_source.sh keeps it); the browser tests' driver from npm, once per
+#   lockfile; for test on Debian 12, a Debian 13 system, once (kept, below).
+# Settings: DRIFTROCK_HOMEPAGE=https://... (the package's homepage) for build, play, package and release;
+# DRIFTROCK_SITE_URL=https://.../ (the page's public address) for web and release; DRIFTROCK_DEBIAN13=no
+# for test; DRIFTROCK_MIRROR=URL (Debian's archive, http://deb.debian.org/debian) for SDL's source and
+# the Debian 13 system; DRIFTROCK_CACHE=DIR (where the Debian 13 system is kept, /var/cache/driftrock);
+# DRIFTROCK_DOWNLOADS=DIR (where SDL's source is kept, ~/.cache/driftrock).
 # Unset, they leave what the build tree already has (a package never keeps the test tree's stand-in homepage).
 set -eu
 cd "$(dirname "$0")/.."
@@ -30,7 +37,9 @@ WINDOWS_PACKAGES="cmake make python3 mingw-w64 nsis dpkg-dev"
 WEB_PACKAGES="cmake make python3 emscripten"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 python3-pytest python3-pil libpng-dev xvfb xauth xdotool imagemagick valgrind tmux weston \
 libsdl1.2-compat lintian desktop-file-utils appstream x11-utils dpkg-dev mmdebstrap"
-ALL_TREES="plain asan fuzz arm64 windows web"
+# The release check (reprotest varies the build's environment, diffoscope shows what differs).
+RELEASE_PACKAGES="git reprotest diffoscope-minimal faketime"
+ALL_TREES="plain asan fuzz arm64 windows web release"
 # The trees whose compilers, SDL runtimes, sanitizers or Emscripten differ between Debian 12 and 13.
 DEBIAN13_TREES="plain asan fuzz web"
 
@@ -43,6 +52,7 @@ packages() {
             arm64) list="$list g++-aarch64-linux-gnu qemu-user libsdl1.2debian:arm64 libgl1:arm64 libx11-6:arm64" ;;
             windows) list="$list $WINDOWS_PACKAGES wine64" ;;
             web) list="$list $WEB_PACKAGES chromium firefox-esr webkit2gtk-driver nginx" ;;
+            release) list="$list $WEB_PACKAGES $RELEASE_PACKAGES" ;;
         esac
     done
     echo $list | tr ' ' '\n' | sort -u | tr '\n' ' '
@@ -186,7 +196,10 @@ setup() {
 # that fails to build counts as one failure, and the next goes on.
 trees() {
     for t in "$@"; do
-        if build_tree "$t"; then
+        if [ "$t" = release ]; then
+            # Not a build tree: the Debian package and the web ZIP built twice, compared bit for bit.
+            if tools/release.sh --check deb web; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+        elif build_tree "$t"; then
             case $t in
                 plain) check build -j 2 ;;
                 asan) check build-asan -j 2 ;;
@@ -257,6 +270,14 @@ case "${1:-}" in
         build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake
         (cd build-windows && cpack)
         ;;
+    release)
+        # Every package the three builds need, and for --check reprotest's too.
+        shift
+        install_missing git $GAME_PACKAGES $WINDOWS_PACKAGES $WEB_PACKAGES
+        case " $* " in *" --check "*) install_missing $RELEASE_PACKAGES ;; esac
+        rm -f "$skips"  # exec skips the exit trap
+        exec tools/release.sh "$@"
+        ;;
     web)
         install_missing $WEB_PACKAGES
         build build-web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake ${DRIFTROCK_SITE_URL+"-DDRIFTROCK_SITE_URL=$DRIFTROCK_SITE_URL"}
@@ -264,7 +285,7 @@ case "${1:-}" in
         echo "For a game portal's upload, the same folder as a ZIP: $(ls build-web/driftrock-*-web.zip)"
         ;;
     *)
-        echo "usage: tools/dev.sh play | test | build | package | windows | web | setup TREE... | trees TREE... | packages TREE..." >&2
+        echo "usage: tools/dev.sh play | test | build | package | windows | web | release [--check] | setup TREE... | trees TREE... | packages TREE..." >&2
         exit 2
         ;;
 esac

@@ -3,7 +3,7 @@
 # dist/driftrock-VERSION/, with SHA256SUMS: the Debian package, the Windows ZIP and installer with SDL's
 # Debian source, the web folder's ZIP and the commit's source. The same commit gives the same bytes.
 # Usage: tools/release.sh [--check] [deb] [windows] [web]     (all three by default)
-#   --check: builds them twice with reprotest instead, varying what reprotest can vary here (the
+#   --check: builds them (from the tracked files as they stand) twice with reprotest instead, varying what reprotest can vary here (the
 #   folder and its depth, the time, time zone, locale, umask, home, CPUs...); diffoscope shows any
 #   difference, and the check fails.
 # Settings: DRIFTROCK_HOMEPAGE and DRIFTROCK_SITE_URL as for tools/dev.sh; DRIFTROCK_MIRROR and
@@ -19,7 +19,12 @@ for part in $parts; do
         *) echo "usage: tools/release.sh [--check] [deb] [windows] [web]" >&2; exit 2 ;;
     esac
 done
-if [ -n "$(git status --porcelain)" ]; then
+# A release is a commit's. A check may look at the tracked files as they stand (committed nowhere).
+commit=HEAD
+if [ $check = yes ]; then
+    commit=$(git stash create)
+    commit=${commit:-HEAD}
+elif [ -n "$(git status --porcelain)" ]; then
     echo "release: the tree has changes that are not committed (see git status): a release is built from a commit" >&2
     exit 1
 fi
@@ -33,14 +38,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Built from the commit's own files, in a folder of its own: nothing the working tree holds besides
 # them (build trees, ignored files) can reach the release.
-git archive --format=tar --prefix="$name/" HEAD | tar -x -C "$work"
+git archive --format=tar --prefix="$name/" "$commit" | tar -x -C "$work"
 printf '%s\n' "$(git log -1 --format=%ct)" "${DRIFTROCK_DOWNLOADS:-${XDG_CACHE_HOME:-$HOME/.cache}/driftrock}" \
     "${DRIFTROCK_HOMEPAGE:-}" "${DRIFTROCK_SITE_URL:-}" "$parts" >"$work/$name/release-settings"
 
 if [ $check = yes ]; then
     # Users and groups, host names and file order need root helpers (sudo, a FUSE file system)
     # that reprotest cannot assume; the kernel's name and version are varied through setarch.
-    reprotest --verbosity 0 --variations=+all,-user_group,-domain_host,-fileordering \
+    reprotest --verbosity 0 --min-cpus="$(nproc)" --variations=+all,-user_group,-domain_host,-fileordering \
         --store-dir="$work/compared" -s "$work/$name" "sh tools/release_build.sh" "release-out/*" || {
         echo "release --check: the two builds differ (diffoscope's report is above)"
         exit 1

@@ -31,7 +31,7 @@ for part in $parts; do
             configure windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake
             # A ZIP keeps local times, of no zone: the release's are UTC.
             (cd "$tree" && TZ=UTC cpack >/dev/null)
-            cp "$tree"/driftrock-*-win64.zip "$tree"/driftrock-*-win64.exe "$out/"
+            cp "$tree"/driftrock-*-win64.zip "$tree"/driftrock-*-win64-setup.exe "$out/"
             # SDL.dll's corresponding source (the LGPL asks for it): the very files it was built from.
             sdl=$(sed -n 's/^DRIFTROCK_SDL_VERSION:STRING=//p' "$tree/CMakeCache.txt")
             cp "$downloads/libsdl1.2_$sdl"/* "$out/"

@@ -171,6 +171,7 @@ BOXES = """Object.fromEntries([...document.querySelectorAll('#pad button, canvas
 def test_page_plays_the_game_shows_its_end_and_plays_again():
     zipped, = glob.glob(os.path.join(config.data, "..", "driftrock-*-web.zip"))  # for a portal: index.html at its root
     assert sorted(zipfile.ZipFile(zipped).namelist()) == sorted(os.listdir(config.data)), "the ZIP is not the folder"
+    assert "Illinois/NCSA" in open(config.data + "/LICENSE-emscripten.txt").read() and os.path.isfile(config.data + "/LICENSE.txt")
     with Browser(init=PAD, nginx=()) as s:  # a gamepad at rest beside the keyboard; nginx compresses nothing
         s.plays()
         packed = sum(os.path.getsize(f) for f in glob.glob(os.path.join(config.data, "*.gz")))  # each sent whole, and counted
