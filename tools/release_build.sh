@@ -42,3 +42,7 @@ for part in $parts; do
             ;;
     esac
 done
+# A ZIP records each file's owner, whoever built it: Debian's strip-nondeterminism leaves none that differs.
+for zip in "$out"/*.zip; do
+    [ -e "$zip" ] && strip-nondeterminism --type zip --timestamp "$epoch" "$zip" >/dev/null
+done
