@@ -40,9 +40,15 @@ if ! [ -f "$kept/$dsc" ] || ! pinned "$kept/$dsc"; then
     }
     # The .dsc last: a copy cut short is fetched again.
     mkdir -p "$kept"
+    rm -rf "$kept/src"
     find "$work/get" -maxdepth 1 -type f ! -name "$dsc" -exec cp {} "$kept/" \;
     cp "$work/get/$dsc" "$kept/"
 fi
-unpack=$(mktemp -d)
-(cd "$unpack" && dpkg-source -q -x "$kept/$dsc" src)
-mv "$unpack/src" "$dest"
+# Unpacked once, beside them, and copied for each build: every build then starts from the same files
+# (and dpkg-source, which sets the patched files' times, never runs under a build's faked clock).
+if ! [ -d "$kept/src" ]; then
+    unpack=$(mktemp -d "$kept/unpack.XXXXXX")
+    (cd "$unpack" && dpkg-source -q -x "$kept/$dsc" src)
+    mv "$unpack/src" "$kept/src"
+fi
+cp -R "$kept/src" "$dest"

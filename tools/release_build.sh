@@ -34,7 +34,7 @@ for part in $parts; do
             cp "$tree"/driftrock-*-win64.zip "$tree"/driftrock-*-win64-setup.exe "$out/"
             # SDL.dll's corresponding source (the LGPL asks for it): the very files it was built from.
             sdl=$(sed -n 's/^DRIFTROCK_SDL_VERSION:STRING=//p' "$tree/CMakeCache.txt")
-            cp "$downloads/libsdl1.2_$sdl"/* "$out/"
+            find "$downloads/libsdl1.2_$sdl" -maxdepth 1 -type f -exec cp {} "$out/" \;
             ;;
         web)
             configure web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DDRIFTROCK_SITE_URL="$site"
