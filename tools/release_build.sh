@@ -12,23 +12,29 @@ out=$PWD/release-out
 rm -rf release-build "$out"
 mkdir -p "$out"
 
-# configure TREE CMAKE OPTIONS...: a tree of the game alone (no tests, no benchmarks), built.
+# configure TREE CMAKE OPTIONS...: a tree of the game alone (no tests, no benchmarks), whose install
+# builds nothing beyond what it installs; then build TARGET... builds what a part installs.
 configure() {
     tree=release-build/$1
     shift
-    cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=OFF -DDRIFTROCK_BENCH=OFF "$@" >/dev/null
-    cmake --build "$tree" -j "$(nproc)"
+    cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=OFF -DDRIFTROCK_BENCH=OFF \
+        -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "$@" >/dev/null
+}
+build() {
+    cmake --build "$tree" -j "$(nproc)" --target "$@"
 }
 
 for part in $parts; do
     case $part in
         deb)
             configure deb -DDRIFTROCK_HOMEPAGE="$homepage"
+            build driftrock packaging_docs
             (cd "$tree" && cpack -G DEB >/dev/null)
             cp "$tree"/driftrock_*.deb "$out/"
             ;;
         windows)
             configure windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake
+            build driftrock
             # A ZIP keeps local times, of no zone: the release's are UTC.
             (cd "$tree" && TZ=UTC cpack >/dev/null)
             cp "$tree"/driftrock-*-win64.zip "$tree"/driftrock-*-win64-setup.exe "$out/"
@@ -38,6 +44,7 @@ for part in $parts; do
             ;;
         web)
             configure web -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DDRIFTROCK_SITE_URL="$site"
+            build web_page
             cp "$tree"/driftrock-*-web.zip "$out/"
             ;;
     esac

@@ -100,14 +100,17 @@ class Session(Game):
 
     def screenshot(self, whole=False):
         # RGB bytes: the window's, 1024 x 768; in full screen its picture, scaled back to that; or the WHOLE screen's.
+        # The picture is cut from the whole screen's shot afterwards: import's own -crop once gave the whole screen.
         where = ["-window", "root" if whole or self.picture else self.window]
-        if self.picture and not whole:
-            x, y, w, h = self.picture
-            where += ["-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-resize", "1024x768!"]
         shot = subprocess.run(["import", *where, "-depth", "8", "rgb:-"], env=self.env,
                               capture_output=True, check=True, timeout=30).stdout
         if whole:
             return shot
+        if self.picture:
+            x, y, w, h = self.picture
+            shot = subprocess.run(["convert", "-size", self.size, "-depth", "8", "rgb:-", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                                   "+repage", "-resize", "1024x768!", "-depth", "8", "rgb:-"], input=shot,
+                                  capture_output=True, check=True, timeout=30).stdout
         assert len(shot) == 1024 * 768 * 3, len(shot)
         return shot
 
