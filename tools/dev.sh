@@ -38,7 +38,7 @@ WEB_PACKAGES="cmake make python3 emscripten"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev python3 python3-pytest python3-pil libpng-dev xvfb xauth xdotool imagemagick valgrind tmux weston \
 libsdl1.2-compat lintian desktop-file-utils appstream x11-utils dpkg-dev mmdebstrap"
 # The release check (reprotest varies the build's environment, diffoscope shows what differs).
-RELEASE_PACKAGES="git strip-nondeterminism reprotest diffoscope-minimal faketime"
+RELEASE_PACKAGES="git strip-nondeterminism reprotest diffoscope-minimal faketime disorderfs"
 ALL_TREES="plain asan fuzz arm64 windows web release"
 # The trees whose compilers, SDL runtimes, sanitizers or Emscripten differ between Debian 12 and 13.
 DEBIAN13_TREES="plain asan fuzz web"

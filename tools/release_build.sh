@@ -51,5 +51,5 @@ for part in $parts; do
 done
 # A ZIP records each file's owner, whoever built it: Debian's strip-nondeterminism leaves none that differs.
 for zip in "$out"/*.zip; do
-    [ -e "$zip" ] && strip-nondeterminism --type zip --timestamp "$epoch" "$zip" >/dev/null
+    if [ -e "$zip" ]; then strip-nondeterminism --type zip --timestamp "$epoch" "$zip" >/dev/null; fi
 done
