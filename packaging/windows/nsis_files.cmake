@@ -1,0 +1,37 @@
+# nsis_files.cmake -- run by CPack between staging and packing (CPACK_PRE_BUILD_SCRIPTS): for the
+# installer, the staged files in CMake's sorted order, as NSIS commands that install them and commands
+# that uninstall them. NSIS's own "File /r" takes a folder in the order the disk lists it, which differs
+# from one disk to another, and the installer's bytes with it.
+if(NOT CPACK_GENERATOR STREQUAL "NSIS64")
+  return()
+endif()
+file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${CPACK_TEMPORARY_DIRECTORY} ${CPACK_TEMPORARY_DIRECTORY}/*)
+set(install "")
+set(uninstall "")
+set(folders "")
+set(at "-")
+foreach(file ${files})
+  get_filename_component(folder "${file}" DIRECTORY)
+  string(REPLACE "/" "\\" windows "${file}")
+  if(NOT folder STREQUAL at)
+    set(at "${folder}")
+    string(REPLACE "/" "\\" place "\\${folder}")
+    if(folder STREQUAL "")
+      set(place "")
+    else()
+      list(APPEND folders "${place}")
+    endif()
+    string(APPEND install "  SetOutPath \"$INSTDIR${place}\"\n")
+  endif()
+  string(APPEND install "  File \"${CPACK_TEMPORARY_DIRECTORY}/${file}\"\n")
+  string(APPEND uninstall "  Delete \"$INSTDIR\\${windows}\"\n")
+endforeach()
+# The shortcuts start the game in the output folder: its own.
+string(APPEND install "  SetOutPath \"$INSTDIR\"\n")
+list(REMOVE_DUPLICATES folders)
+list(SORT folders ORDER DESCENDING)  # a folder's subfolders before it
+foreach(place ${folders})
+  string(APPEND uninstall "  RMDir \"$INSTDIR${place}\"\n")
+endforeach()
+file(WRITE ${CPACK_TEMPORARY_DIRECTORY}-install.nsh "${install}")
+file(WRITE ${CPACK_TEMPORARY_DIRECTORY}-uninstall.nsh "${uninstall}")
