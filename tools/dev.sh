@@ -104,7 +104,11 @@ build() {
     fresh=""
     toolchain=$(sed -n 's/^include("\(.*\)")$/\1/p' "$dir"/CMakeFiles/*/CMakeSystem.cmake 2>/dev/null || true)
     [ -n "$toolchain" ] && [ ! -e "$toolchain" ] && fresh=--fresh
-    cmake $fresh -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras "$@" &&
+    # The test trees compile through ccache where it is installed: a machine that ran the suite before
+    # compiles only what changed (Emscripten's compilers are not ccache's to wrap).
+    launch=""
+    case " $* " in *emscripten*) ;; *) command -v ccache >/dev/null && launch="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache" ;; esac
+    cmake $fresh -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTROCK_TESTS=$extras -DDRIFTROCK_BENCH=$extras $launch "$@" &&
         cmake --build "$dir" -j "$(nproc)"
 }
 
@@ -184,7 +188,8 @@ build_tree() {
 # setup TREE...: installs what those trees need, and the browser tests' driver: playwright-core,
 # pinned by its lockfile (it drives Debian's chromium).
 setup() {
-    install_missing $(packages "$@")
+    # ccache for this machine's trees (the Debian 13 system has its own packages, and goes without).
+    install_missing $(packages "$@") ccache
     case " $* " in
         *" web "*)
             command -v npm >/dev/null || install_missing npm
