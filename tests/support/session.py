@@ -98,19 +98,19 @@ class Session(Game):
             err = "".join(line for line in open(self.errors) if not RELAY.match(line))
         return status, out, err
 
-    def screenshot(self, whole=False):
+    def screenshot(self, whole=False, settled=True):
         # RGB bytes: the window's, 1024 x 768; in full screen its picture, scaled back to that; or the WHOLE screen's.
-        # The picture is cut from the whole screen's shot afterwards: import's own -crop once gave the whole screen.
+        # Not SETTLED: None while the window has another size (just back from full screen, say).
         where = ["-window", "root" if whole or self.picture else self.window]
+        if self.picture and not whole:
+            x, y, w, h = self.picture
+            where += ["-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-resize", "1024x768!"]
         shot = subprocess.run(["import", *where, "-depth", "8", "rgb:-"], env=self.env,
                               capture_output=True, check=True, timeout=30).stdout
         if whole:
             return shot
-        if self.picture:
-            x, y, w, h = self.picture
-            shot = subprocess.run(["convert", "-size", self.size, "-depth", "8", "rgb:-", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
-                                   "+repage", "-resize", "1024x768!", "-depth", "8", "rgb:-"], input=shot,
-                                  capture_output=True, check=True, timeout=30).stdout
+        if not settled and len(shot) != 1024 * 768 * 3:
+            return None
         assert len(shot) == 1024 * 768 * 3, len(shot)
         return shot
 
@@ -121,7 +121,13 @@ class Session(Game):
         want = blocks([os.path.join(pictures or self.data, "starfield.bmp"), "-crop", "100%x80%+0+0", "+repage"])
         b = [sum(want[i:i + 3]) for i in range(0, len(want), 3)]
         end = time.time() + self.wait
-        while seen := blocks(["-size", "1024x768", "-depth", "8", "rgb:-"], shot := self.screenshot()):
+        while True:
+            shot, said = self.screenshot(settled=False), "the window is not yet 1024 x 768 again"
+            while shot is None and time.time() < end:  # wine's window keeps the screen's size a moment after F11
+                time.sleep(0.2)
+                shot = self.screenshot(settled=False)
+            assert shot, "the window did not show the starfield in %d s: %s" % (self.wait, said)
+            seen = blocks(["-size", "1024x768", "-depth", "8", "rgb:-"], shot)
             a = [sum(seen[i:i + 3]) for i in range(0, len(seen), 3)]
             close = sum(1 for x, y in zip(a, b) if abs(x - y) < 24)
             r = statistics.correlation(a, b) if len(set(a)) > 1 else 0.0  # one colour all over: nothing drawn yet
