@@ -120,7 +120,7 @@ class Browser(Session):
     def js(self, code, top=False):  # `top`: in the page around the frame that shows ours
         return self.call("eval", js=code, top=top)
 
-    def screenshot(self):  # the canvas, shown at its own 1024 x 768, as RGB bytes
+    def screenshot(self, settled=True):  # the canvas, shown at its own 1024 x 768, as RGB bytes (always settled)
         # The game waits while it is taken, as in a hidden tab: a starved browser takes its pictures
         # slowly, and a game playing on meanwhile would have its first rock reach the ship before a probe.
         self.js("Object.defineProperty(document, 'hidden', {value: true, configurable: true})")
