@@ -49,11 +49,14 @@ class Game(Display):
         found = []
 
         def window():
-            assert game is None or game.poll() is None, "the game ended: %r" % (game.communicate(),)
+            assert game is None or game.poll() is None, "the game ended: status %s, %r" % (game.returncode, self.said())
             found[:] = self.x("xdotool", "search", "--onlyvisible", *search, check=False).split()
             return found
         wait_for(window, self.wait, "no window")
         self.window = found[0]
+
+    def said(self):  # what the game has written, once it has ended: (standard output, standard error)
+        return self.game.communicate()
 
     def x(self, *args, check=True):  # a command on the display (xdotool's keys and pointer): its output
         return subprocess.run(args, env=self.env, capture_output=True, check=check, timeout=30).stdout.decode()

@@ -6,6 +6,7 @@ import os
 import re
 import statistics
 import subprocess
+import tempfile
 import time
 import types
 
@@ -78,7 +79,10 @@ class Session(Game):
             # device service reads the pads): they must not inherit the trace or the game's standard
             # error (a driver crashing in wine's device service says so there).
             self.start([WINESERVER, "--foreground", "--persistent"])
-            subprocess.run([WINE, "wineboot"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            with tempfile.TemporaryFile() as said:  # a file, not a pipe: the services it starts keep it open
+                boot = subprocess.run([WINE, "wineboot"], env=env, stdout=subprocess.DEVNULL, stderr=said, timeout=120)
+                said.seek(0)
+                assert boot.returncode == 0, "wine did not start its services: status %d, %r" % (boot.returncode, said.read()[-4000:])
             env.update(WINEDEBUG="-all,+relay")
             self.prefix, self.errors = [WINE], os.path.join(self.tmp, "wine.log")
             self.stderr = open(self.errors, "w")
@@ -92,11 +96,16 @@ class Session(Game):
     def traced(self):  # the relay trace's calls so far, as "ChangeDisplaySettingsA(00000000,00000000)"
         return [line.split("Call user32.")[1].split(" ret=")[0] for line in open(self.errors) if "Call user32." in line]
 
+    def said(self):
+        out, err = super().said()
+        return (out, self.wine_said()[-4000:]) if self.wine else (out, err)
+
+    def wine_said(self):  # what wine wrote to its log beyond the relay trace
+        return "".join(line for line in open(self.errors) if not RELAY.match(line))
+
     def finish(self, timeout=60):
         status, out, err = super().finish(timeout)
-        if self.wine:  # what wine said beyond its relay trace
-            err = "".join(line for line in open(self.errors) if not RELAY.match(line))
-        return status, out, err
+        return status, out, self.wine_said() if self.wine else err
 
     def screenshot(self, whole=False, settled=True):
         # RGB bytes: the window's, 1024 x 768; in full screen its picture, scaled back to that; or the WHOLE screen's.
