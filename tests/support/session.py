@@ -130,22 +130,19 @@ class Session(Game):
         want = blocks([os.path.join(pictures or self.data, "starfield.bmp"), "-crop", "100%x80%+0+0", "+repage"])
         b = [sum(want[i:i + 3]) for i in range(0, len(want), 3)]
         end = time.time() + self.wait
-        while True:
+        while True:  # wine's window keeps the screen's size a moment after F11: that is waited for too
             shot, said = self.screenshot(settled=False), "the window is not yet 1024 x 768 again"
-            while shot is None and time.time() < end:  # wine's window keeps the screen's size a moment after F11
-                time.sleep(0.2)
-                shot = self.screenshot(settled=False)
-            assert shot, "the window did not show the starfield in %d s: %s" % (self.wait, said)
-            seen = blocks(["-size", "1024x768", "-depth", "8", "rgb:-"], shot)
-            a = [sum(seen[i:i + 3]) for i in range(0, len(seen), 3)]
-            close = sum(1 for x, y in zip(a, b) if abs(x - y) < 24)
-            r = statistics.correlation(a, b) if len(set(a)) > 1 else 0.0  # one colour all over: nothing drawn yet
-            mean = [[sum(x[c::3]) / (len(x) / 3) for c in range(3)] for x in (seen, want)]
-            said = "%d of %d blocks match, correlation %.2f; mean RGB %s, picture %s" % (
-                close, len(a), r, *[["%.1f" % v for v in m] for m in mean])
-            if close > 0.9 * len(a) and r > 0.6 and all(abs(g - w) < 6 for g, w in zip(*mean)) and mean[0][2] > mean[0][0] + 5:
-                print("  starfield: " + said)
-                return shot
+            if shot:
+                seen = blocks(["-size", "1024x768", "-depth", "8", "rgb:-"], shot)
+                a = [sum(seen[i:i + 3]) for i in range(0, len(seen), 3)]
+                close = sum(1 for x, y in zip(a, b) if abs(x - y) < 24)
+                r = statistics.correlation(a, b) if len(set(a)) > 1 else 0.0  # one colour all over: nothing drawn yet
+                mean = [[sum(x[c::3]) / (len(x) / 3) for c in range(3)] for x in (seen, want)]
+                said = "%d of %d blocks match, correlation %.2f; mean RGB %s, picture %s" % (
+                    close, len(a), r, *[["%.1f" % v for v in m] for m in mean])
+                if close > 0.9 * len(a) and r > 0.6 and all(abs(g - w) < 6 for g, w in zip(*mean)) and mean[0][2] > mean[0][0] + 5:
+                    print("  starfield: " + said)
+                    return shot
             assert time.time() < end, "the window did not show the starfield in %d s: %s" % (self.wait, said)
             time.sleep(0.2)
 
